@@ -1,0 +1,16 @@
+find_package(GTest REQUIRED)
+
+# markvane_add_test(<name> SOURCES ... [LIBS ...] [ENV K=V ...] [GUI])
+# Registers one GoogleTest executable with ctest. GUI tests run offscreen.
+function(markvane_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE markvane_options GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name})
+  set(env "MARKVANE_TESTDATA=${PROJECT_SOURCE_DIR}/../shared/testdata" "LC_ALL=C.UTF-8" ${T_ENV})
+  if(T_GUI)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+endfunction()

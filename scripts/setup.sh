@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs (only those missing), then
+# configures and builds into ./build. Safe to run again and again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  g++ cmake ninja-build pkg-config make
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6 qt6-qpa-plugins
+  libgl-dev libcurl4-openssl-dev libicu-dev libattr1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
+  xvfb xauth imagemagick poppler-utils python3 curl
+  lhasa libarchive-tools 7zip jlha-utils gzip
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2

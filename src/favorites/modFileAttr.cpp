@@ -1,0 +1,14 @@
+#include "modFileAttr.h"
+
+#include "platform/fileattr.h"
+#include "platform/pathcase.h"
+
+namespace mv {
+
+bool IsHiddenFile(const std::string& path) {
+    const uint32_t attrs = fileattr::get(resolvePathCase(path));
+    return attrs != fileattr::Invalid && !(attrs & fileattr::Directory) &&
+           (attrs & fileattr::Hidden);
+}
+
+} // namespace mv

@@ -1,0 +1,56 @@
+#pragma once
+// The process's "ANSI code page": how byte strings of the program map to characters.
+// Two are known: UTF-8 (the normal Linux locale) and CP932 (Shift-JIS), chosen from the
+// locale or forced with MARKVANE_ACP=932.
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mv {
+
+class CodePage {
+public:
+    virtual ~CodePage() = default;
+
+    // The code page the program runs in (decided once, on first use).
+    static const CodePage& active();
+    static const CodePage& utf8();
+    static const CodePage& cp932();
+    // Makes `active()` return `cp` until called again (tests only).
+    static void setActiveForTesting(const CodePage* cp);
+
+    virtual unsigned id() const = 0; // 65001 or 932
+    virtual bool isLeadByte(unsigned char byte) const = 0;
+    // Bytes of the character starting at `pos`; at least 1, never past the end of `s`.
+    virtual size_t charLength(std::string_view s, size_t pos) const = 0;
+
+    // Lossy decoding: malformed bytes become U+FFFD, never dropped.
+    std::u16string decode(std::string_view bytes) const;
+    // Exact encoding, or nothing when a character has no form in this code page.
+    std::optional<std::string> encode(std::u16string_view text) const;
+    // Whether `bytes` is well formed in this code page.
+    bool isValid(std::string_view bytes) const;
+
+    QString toQString(std::string_view bytes) const;
+    std::optional<std::string> fromQString(const QString& text) const;
+    // Encoding that never fails: characters without a form become "?".
+    std::string fromQStringLossy(const QString& text) const;
+
+    // Length in UTF-16 units of the decoded text (what the Windows conversion would report).
+    size_t utf16Length(std::string_view bytes) const { return decode(bytes).size(); }
+
+    // Case-insensitive comparison under the user's locale collation: <0, 0, >0.
+    int compareNoCase(std::string_view a, std::string_view b) const;
+
+protected:
+    virtual const char* iconvName() const = 0;
+};
+
+// Shorthands for the widget boundary.
+inline QString toQt(std::string_view bytes) { return CodePage::active().toQString(bytes); }
+inline std::string fromQt(const QString& text) { return CodePage::active().fromQStringLossy(text); }
+
+} // namespace mv
