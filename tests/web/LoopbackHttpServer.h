@@ -1,0 +1,167 @@
+#pragma once
+// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks of the URL probe: each path gets
+// a scripted reply, every request head is recorded, one thread per connection.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace mv::test {
+
+class LoopbackHttpServer {
+public:
+    struct Reply {
+        // Sent as soon as the request head is read: status line, headers, blank line and any
+        // body. Empty: the server never answers.
+        std::string head;
+        // After `head`, body bytes are sent in small portions until the client goes away.
+        bool endlessBody = false;
+        // After sending, the connection stays open until the client closes it or the server
+        // stops (a server that stalls).
+        bool holdOpen = false;
+    };
+
+    LoopbackHttpServer() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+            ::listen(listener_, 64) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            if (listener_ >= 0) ::close(listener_);
+            throw std::runtime_error("loopback server: cannot listen");
+        }
+        port_ = ntohs(addr.sin_port);
+        acceptor_ = std::thread([this] { acceptLoop(); });
+    }
+
+    ~LoopbackHttpServer() {
+        stop_ = true;
+        acceptor_.join();
+        std::vector<std::thread> workers;
+        {
+            std::lock_guard lock(mutex_);
+            workers.swap(workers_);
+        }
+        for (auto& worker : workers)
+            worker.join();
+        ::close(listener_);
+    }
+
+    LoopbackHttpServer(const LoopbackHttpServer&) = delete;
+    LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    std::string url(std::string_view path) const {
+        return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
+    }
+
+    void route(const std::string& path, Reply reply) {
+        std::lock_guard lock(mutex_);
+        routes_[path] = std::move(reply);
+    }
+
+    // Request heads (request line and header lines) in order of arrival.
+    std::vector<std::string> requests() const {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
+    int connections() const { return connections_; }
+    std::uint64_t endlessBytesSent() const { return endlessBytesSent_; }
+
+private:
+    static bool waitFor(int fd, short events, const std::atomic<bool>& stop) {
+        pollfd p{fd, events, 0};
+        while (!stop) {
+            const int n = ::poll(&p, 1, 20);
+            if (n > 0) return true;
+            if (n < 0 && errno != EINTR) return false;
+        }
+        return false;
+    }
+
+    void acceptLoop() {
+        while (waitFor(listener_, POLLIN, stop_)) {
+            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) continue;
+            ++connections_;
+            std::lock_guard lock(mutex_);
+            workers_.emplace_back([this, fd] {
+                serve(fd);
+                ::close(fd);
+            });
+        }
+    }
+
+    bool sendAll(int fd, std::string_view data) {
+        while (!data.empty()) {
+            if (!waitFor(fd, POLLOUT, stop_)) return false;
+            const ssize_t n = ::send(fd, data.data(), data.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            if (n <= 0) return false;
+            data.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+
+    void serve(int fd) {
+        std::string head;
+        char buffer[4096];
+        while (head.find("\r\n\r\n") == std::string::npos) {
+            if (!waitFor(fd, POLLIN, stop_)) return;
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) return;
+            head.append(buffer, static_cast<size_t>(n));
+        }
+        head.resize(head.find("\r\n\r\n"));
+        Reply reply{"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"};
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(head);
+            const auto start = head.find(' ') + 1;
+            const auto found = routes_.find(head.substr(start, head.find(' ', start) - start));
+            if (found != routes_.end()) reply = found->second;
+        }
+        if (!sendAll(fd, reply.head)) return;
+        if (reply.endlessBody) {
+            const std::string portion(64 * 1024, 'x');
+            while (sendAll(fd, portion)) {
+                endlessBytesSent_ += portion.size();
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        }
+        if (reply.holdOpen) {
+            while (waitFor(fd, POLLIN, stop_) && ::recv(fd, buffer, sizeof buffer, 0) > 0) {
+            }
+        }
+    }
+
+    int listener_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::atomic<std::uint64_t> endlessBytesSent_{0};
+    mutable std::mutex mutex_;
+    std::map<std::string, Reply> routes_;
+    std::vector<std::string> requests_;
+    std::vector<std::thread> workers_;
+    std::thread acceptor_;
+};
+
+} // namespace mv::test
