@@ -1,0 +1,2 @@
+/* A stand-in archiver library for loader tests. */
+int FakeGetVersion(void) { return 123; }

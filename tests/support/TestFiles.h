@@ -1,0 +1,61 @@
+#pragma once
+// Small helpers for tests that work on real files in a private temporary folder.
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace mvtest {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "mvtest-XXXXXX").string();
+        path_ = ::mkdtemp(tmpl.data());
+    }
+    ~TempDir() {
+        std::error_code ec;
+        // Undo read-only folders so the tree can be removed.
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+            if (it->is_directory(ec)) std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs `body` in a child process as an unprivileged user, so permission checks apply even
+// when the tests run as root. Returns the child's exit code (body's return value).
+inline int runUnprivileged(const std::function<int()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 98;
+}
+
+// Opens a folder (and its parents up to /tmp) for the unprivileged user.
+inline void shareWithEveryone(const std::string& path) {
+    std::filesystem::permissions(path, std::filesystem::perms::all, std::filesystem::perm_options::replace);
+}
+
+} // namespace mvtest
