@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -54,13 +55,8 @@ public:
     ~LoopbackHttpServer() {
         stop_ = true;
         acceptor_.join();
-        std::vector<std::thread> workers;
-        {
-            std::lock_guard lock(mutex_);
-            workers.swap(workers_);
-        }
-        for (auto& worker : workers)
-            worker.join();
+        for (auto& worker : workers_)
+            worker.thread.join();
         ::close(listener_);
     }
 
@@ -102,10 +98,19 @@ private:
             if (fd < 0) continue;
             ++connections_;
             std::lock_guard lock(mutex_);
-            workers_.emplace_back([this, fd] {
-                serve(fd);
-                ::close(fd);
+            // Join the finished ones, so a long benchmark does not pile up thread stacks.
+            std::erase_if(workers_, [](Worker& w) {
+                if (!*w.done) return false;
+                w.thread.join();
+                return true;
             });
+            auto done = std::make_shared<std::atomic<bool>>(false);
+            workers_.push_back({std::thread([this, fd, done] {
+                                    serve(fd);
+                                    ::close(fd);
+                                    *done = true;
+                                }),
+                                done});
         }
     }
 
@@ -160,7 +165,11 @@ private:
     mutable std::mutex mutex_;
     std::map<std::string, Reply> routes_;
     std::vector<std::string> requests_;
-    std::vector<std::thread> workers_;
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Worker> workers_;
     std::thread acceptor_;
 };
 
