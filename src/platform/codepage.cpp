@@ -10,6 +10,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
+#include <map>
 
 namespace mv {
 namespace {
@@ -67,9 +68,29 @@ const CodePage& detectActive() {
 
 // Runs iconv over the whole input; `lossy` replaces what cannot be converted.
 // Returns false on the first failure when not lossy.
+// Opening a converter costs more than most conversions, so each thread keeps its own.
+iconv_t converter(const char* to, const char* from) {
+    struct Cache {
+        std::map<std::pair<std::string, std::string>, iconv_t> open;
+        ~Cache() {
+            for (auto& [key, cd] : open) iconv_close(cd);
+        }
+    };
+    thread_local Cache cache;
+    auto key = std::make_pair(std::string(to), std::string(from));
+    auto it = cache.open.find(key);
+    if (it == cache.open.end()) {
+        iconv_t cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1)) return cd;
+        it = cache.open.emplace(key, cd).first;
+    }
+    iconv(it->second, nullptr, nullptr, nullptr, nullptr); // back to the initial state
+    return it->second;
+}
+
 bool convert(const char* to, const char* from, std::string_view in, std::string& out,
              bool lossy, std::string_view replacement, size_t inUnit) {
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     out.clear();
     out.reserve(in.size() * 2 + 8);
@@ -91,7 +112,6 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
             srcLeft -= skip;
         }
     }
-    iconv_close(cd);
     return ok;
 }
 
