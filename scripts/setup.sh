@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
   g++ cmake ninja-build pkg-config make
-  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev libqt6svg6 qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   libgl-dev libcurl4-openssl-dev libicu-dev libattr1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
