@@ -1,0 +1,234 @@
+#pragma once
+// TStringGrid: a table of byte-string cells with fixed title rows/columns, column widths, row
+// heights, a current cell and an in-place editor. It paints only the visible cells, so grids of
+// tens of thousands of rows stay cheap. Cells hold the program's bytes; the code page is applied
+// only when a cell is drawn or edited.
+
+#include <QAbstractScrollArea>
+#include <QFlags>
+#include <QLineEdit>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPainter;
+
+namespace mv {
+
+class TStringGrid;
+
+enum TGridOption : unsigned {
+    goFixedVertLine = 0x0001,
+    goFixedHorzLine = 0x0002,
+    goVertLine = 0x0004,
+    goHorzLine = 0x0008,
+    goRowSizing = 0x0010, // drag row borders in the fixed columns
+    goColSizing = 0x0020, // drag column borders in the fixed rows
+    goEditing = 0x0040,
+    goTabs = 0x0080,             // Tab moves between cells instead of leaving the grid
+    goAlwaysShowEditor = 0x0100, // the editor opens on every cell the grid moves to
+    goThumbTracking = 0x0200,    // scroll while the scroll bar thumb is dragged
+};
+Q_DECLARE_FLAGS(TGridOptions, TGridOption)
+
+enum TGridDrawStateFlag : unsigned {
+    gdSelected = 0x1, // the current cell
+    gdFocused = 0x2,  // the current cell while the grid (or its editor) has the focus
+    gdFixed = 0x4,    // a title cell
+};
+Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
+
+// The grid's in-place editor. It belongs to the grid: its focus counts as the grid's focus.
+class TInplaceEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TInplaceEdit(TStringGrid* grid);
+    TStringGrid* Grid() const { return grid_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    friend class TStringGrid;
+    TStringGrid* grid_;
+};
+
+class TStringGrid : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TStringGrid(QWidget* parent = nullptr);
+    ~TStringGrid() override;
+
+    // Cells. Reading outside the grid gives an empty text; writing outside it is ignored.
+    const std::string& Cells(int col, int row) const;
+    void setCells(int col, int row, std::string text);
+
+    int ColCount() const { return int(colWidths_.size()); }
+    void setColCount(int count); // at least 1; FixedCols shrinks to stay below it
+    int RowCount() const { return int(rowHeights_.size()); }
+    void setRowCount(int count); // at least 1; FixedRows shrinks to stay below it
+    int FixedCols() const { return fixedCols_; }
+    void setFixedCols(int count); // 0 .. ColCount-1, other values are ignored
+    int FixedRows() const { return fixedRows_; }
+    void setFixedRows(int count); // 0 .. RowCount-1, other values are ignored
+
+    int DefaultColWidth() const { return defaultColWidth_; }
+    void setDefaultColWidth(int width); // resets every column width
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    void setDefaultRowHeight(int height); // resets every row height
+    int ColWidths(int col) const;
+    void setColWidths(int col, int width);
+    int RowHeights(int row) const;
+    void setRowHeights(int row, int height);
+    int GridLineWidth() const { return 1; }
+
+    // Current cell. Setting it raises OnSelectCell, which may refuse the move.
+    int Col() const { return col_; }
+    void setCol(int col);
+    int Row() const { return row_; }
+    void setRow(int row);
+    // First scrollable row/column shown after the fixed ones.
+    int TopRow() const { return topRow_; }
+    void setTopRow(int row);
+    int LeftCol() const { return leftCol_; }
+    void setLeftCol(int col);
+    int VisibleRowCount() const; // fully visible scrollable rows
+    int VisibleColCount() const;
+
+    QColor Color() const { return color_; } // background of normal cells
+    void setColor(const QColor& color);
+    QColor FixedColor() const { return fixedColor_; } // background of title cells
+    void setFixedColor(const QColor& color);
+    TGridOptions Options() const { return options_; }
+    void setOptions(TGridOptions options);
+    // Off: cells get only their background; OnDrawCell does the rest.
+    bool DefaultDrawing() const { return defaultDrawing_; }
+    void setDefaultDrawing(bool on);
+
+    bool EditorMode() const { return editorMode_; }
+    void setEditorMode(bool on);
+    TInplaceEdit* InplaceEditor() const { return editor_; }
+
+    // Geometry in viewport coordinates (the coordinates of OnMouseDown). CellRect is empty for a
+    // cell that is not on screen; MouseToCell gives -1, -1 for a point outside the cells.
+    QRect CellRect(int col, int row) const;
+    void MouseToCell(int x, int y, int& col, int& row) const;
+    // Width of `bytes` drawn in the grid's font, or in `font`.
+    int TextWidth(std::string_view bytes) const;
+    static int TextWidth(std::string_view bytes, const QFont& font);
+
+    // Events. OnSelectCell comes before the current cell changes (click, keyboard or setCol/
+    // setRow); set `canSelect` false to refuse. OnDrawCell comes after the grid drew a cell; the
+    // painter is clipped to the cell and carries the font the grid used. OnExit comes when the
+    // keyboard focus leaves the grid and its editor for another widget (or for none) of the same
+    // window. OnMouseDown comes for every press the grid itself handles, after its own handling.
+    std::function<void(int col, int row, bool& canSelect)> OnSelectCell;
+    std::function<void(int col, int row, const QRect& rect, TGridDrawState state,
+                       QPainter& painter)>
+        OnDrawCell;
+    std::function<void()> OnExit;
+    std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)>
+        OnMouseDown;
+
+protected:
+    // Steps a descendant may replace.
+    virtual void DrawCell(int col, int row, const QRect& rect, TGridDrawState state,
+                          QPainter& painter);
+    void DrawCellEvent(int col, int row, const QRect& rect, TGridDrawState state,
+                       QPainter& painter);
+    virtual bool SelectCell(int col, int row);
+    virtual TInplaceEdit* CreateEditor();
+    virtual bool CanEditModify();
+    virtual bool CanEditShow();
+    // Prepares the editor for (col, row) and gives its starting text.
+    virtual std::string GetEditText(int col, int row);
+    // Stores what the editor reports for (col, row).
+    virtual void SetEditText(int col, int row, const std::string& value);
+    virtual void SizeChanged(int oldColCount, int oldRowCount);
+    // Whether input methods may be used while typing into column `col`.
+    virtual bool InputMethodAllowed(int col) const;
+
+    void ShowEditor();
+    void HideEditor();
+    void InvalidateCell(int col, int row);
+    void InvalidateGrid();
+    // For a descendant that handles a press itself: the press that focused the grid is spent.
+    void ClickHandled() { focusedByClick_ = false; }
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    friend class TInplaceEdit;
+
+    struct Sizing {
+        bool columns = false; // column border (true) or row border (false)
+        int index = -1;       // column or row whose size changes
+        int start = 0;        // its left or top edge
+    };
+
+    bool MoveCurrent(int col, int row);
+    void ForceCurrent(int col, int row);
+    void ScrollIntoView(int col, int row);
+    void UpdateScrollBars();
+    void UpdateEditor();
+    void LoadEditor(bool selectAll);
+    void EditorTextChanged(const QString& text);
+    bool EditorKey(QKeyEvent* event); // keys the editor hands to the grid
+    void FocusLeft(QFocusEvent* event);
+    void LeaveByTab(bool next);
+    void UpdateInputMethod();
+    bool HasFocusWithin() const;
+    bool SizingHit(int x, int y, Sizing& sizing) const;
+    int FixedExtent(const std::vector<int>& sizes, int fixed) const;
+    int MaxTopRow() const;
+    int MaxLeftCol() const;
+    int LeftOf(int col) const; // -1 when the column is scrolled away or beyond the view
+    int TopOf(int row) const;
+    QRect CellGeometry(int col, int row) const; // null when the cell is not on screen
+
+    std::vector<std::vector<std::string>> cells_; // [col][row]
+    std::vector<int> colWidths_;
+    std::vector<int> rowHeights_;
+    int fixedCols_ = 1;
+    int fixedRows_ = 1;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    int col_ = 1;
+    int row_ = 1;
+    int topRow_ = 1;
+    int leftCol_ = 1;
+    QColor color_;
+    QColor fixedColor_;
+    TGridOptions options_;
+    bool defaultDrawing_ = true;
+
+    TInplaceEdit* editor_ = nullptr;
+    bool editorMode_ = false;
+    bool loadingEditor_ = false; // editor text set by the grid, not typed
+    bool writingBack_ = false;   // cell written from the editor
+    std::string editOriginal_;   // the cell's bytes when the editor opened (for Escape)
+    bool focusedByClick_ = false;
+    Sizing sizing_;
+    bool sizingActive_ = false;
+};
+
+} // namespace mv
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(mv::TGridOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(mv::TGridDrawState)
