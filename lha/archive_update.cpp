@@ -1,0 +1,311 @@
+#include "archive_update.h"
+
+#include "crc16.h"
+#include "error.h"
+#include "file_io.h"
+#include "header_reader.h"
+#include "header_writer.h"
+#include "source_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <optional>
+#include <unistd.h>
+
+namespace lha {
+namespace {
+
+constexpr std::size_t kReadChunk = 1 << 18;
+
+// Thrown by the sink when the packed data is no smaller than the original.
+struct NotSmaller {};
+
+class LimitedSink : public ByteSink {
+public:
+    LimitedSink(ArchiveOutput& out, std::uint64_t limit) : out_(out), limit_(limit) {}
+    void write(const std::uint8_t* data, std::size_t size) override {
+        written_ += size;
+        if (written_ >= limit_) throw NotSmaller{};
+        out_.write(data, size);
+    }
+    std::uint64_t written() const { return written_; }
+
+private:
+    ArchiveOutput& out_;
+    std::uint64_t limit_;
+    std::uint64_t written_ = 0;
+};
+
+std::string keyOf(const std::string& path, bool fullPath) {
+    if (fullPath) return path;
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::uint32_t clampTime(std::int64_t t) {
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(t, 0, 0xFFFFFFFFll));
+}
+
+// The archive path to write: a symbolic link is followed, so that the link stays a link.
+std::string resolveTarget(const PathArg& archive) {
+    std::string path = archive.raw;
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 && archive.utf8 != archive.raw &&
+        ::lstat(archive.utf8.c_str(), &st) == 0)
+        path = archive.utf8;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            path = real;
+            std::free(real);
+        }
+    }
+    return path;
+}
+
+class Packer {
+public:
+    Packer(ArchiveOutput& out, const Lh5Tuning& tuning) : out_(out), encoder_(tuning) {}
+
+    // Writes one entry for `src`; returns the method used.
+    const char* pack(const SourceFile& src) {
+        FileDescriptor fd(::open(src.fsPath.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd)
+            throw LhaError(errno == ENOENT ? UNLHA_ERROR_NOT_EXIST : UNLHA_ERROR_FILE_OPEN,
+                           errnoMessage("cannot open " + src.storedPath, errno));
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0)
+            throw LhaError(UNLHA_ERROR_FILE_OPEN,
+                           errnoMessage("cannot open " + src.storedPath, errno));
+        if (static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFull)
+            throw LhaError(UNLHA_ERROR_NOT_SUPPORTED,
+                           "files of 4 GiB or more cannot be packed: " + src.storedPath);
+        const std::uint64_t size = static_cast<std::uint64_t>(st.st_size);
+
+        NewHeader h;
+        h.path = src.storedPath;
+        h.mtime = clampTime(st.st_mtime);
+        h.attribute = src.attribute;
+        const std::uint64_t headerAt = out_.position();
+        const auto reserved = buildLevel2Header(h);
+        out_.write(reserved.data(), reserved.size());
+        const std::uint64_t dataAt = out_.position();
+
+        std::uint16_t crc = 0;
+        std::uint64_t packed = 0;
+        bool compressed = false;
+        if (size > 0) {
+            LimitedSink sink(out_, size);
+            try {
+                encoder_.begin(sink);
+                std::uint64_t total = 0;
+                while (true) {
+                    const long long n = readFull(fd.get(), buffer_, kReadChunk);
+                    if (n < 0) readError(src);
+                    if (n == 0) break;
+                    crc = crc16(crc, buffer_, static_cast<std::size_t>(n));
+                    encoder_.write(reinterpret_cast<std::uint8_t*>(buffer_),
+                                   static_cast<std::size_t>(n));
+                    total += static_cast<std::uint64_t>(n);
+                }
+                encoder_.finish();
+                checkUnchanged(fd.get(), st, total, src);
+                compressed = true;
+                packed = sink.written();
+            } catch (const NotSmaller&) {
+            }
+        }
+        if (!compressed && size > 0) {
+            // Store the bytes as they are.
+            out_.truncate(dataAt);
+            crc = 0;
+            std::uint64_t total = 0;
+            if (::lseek(fd.get(), 0, SEEK_SET) != 0) readError(src);
+            while (true) {
+                const long long n = readFull(fd.get(), buffer_, kReadChunk);
+                if (n < 0) readError(src);
+                if (n == 0) break;
+                crc = crc16(crc, buffer_, static_cast<std::size_t>(n));
+                out_.write(buffer_, static_cast<std::size_t>(n));
+                total += static_cast<std::uint64_t>(n);
+            }
+            checkUnchanged(fd.get(), st, total, src);
+            packed = size;
+        }
+        std::memcpy(h.method, compressed ? "-lh5-" : "-lh0-", 6);
+        h.packedSize = static_cast<std::uint32_t>(packed);
+        h.originalSize = static_cast<std::uint32_t>(size);
+        h.crc = crc;
+        const auto header = buildLevel2Header(h);
+        out_.writeAt(headerAt, header.data(), header.size());
+        return compressed ? "-lh5-" : "-lh0-";
+    }
+
+private:
+    [[noreturn]] static void readError(const SourceFile& src) {
+        throw LhaError(UNLHA_ERROR_FILE_OPEN, errnoMessage("cannot read " + src.storedPath, errno));
+    }
+
+    static void checkUnchanged(int fd, const struct stat& before, std::uint64_t total,
+                               const SourceFile& src) {
+        struct stat after;
+        if (::fstat(fd, &after) != 0 || total != static_cast<std::uint64_t>(before.st_size) ||
+            after.st_size != before.st_size || after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+            after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)
+            throw LhaError(UNLHA_ERROR_FILE_CHANGED,
+                           "file changed while it was being packed: " + src.storedPath);
+    }
+
+    ArchiveOutput& out_;
+    Lh5Encoder encoder_;
+    char buffer_[kReadChunk];
+};
+
+void copyEntry(int fd, const ArchiveEntry& e, ArchiveOutput& out, std::vector<char>& buf) {
+    std::uint64_t done = 0;
+    while (done < e.span) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), e.span - done));
+        const long long n = preadFull(fd, buf.data(), want, e.offset + done);
+        if (n < 0)
+            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
+                           errnoMessage("cannot read the archive", errno));
+        if (static_cast<std::size_t>(n) != want)
+            throw LhaError(UNLHA_ERROR_HEADER_BROKEN, "the archive ends inside an entry");
+        out.write(buf.data(), want);
+        done += want;
+    }
+}
+
+struct Slot {
+    std::optional<std::size_t> entry;  // old entry, copied unless a source replaces it
+    std::optional<std::size_t> source; // file to pack here
+};
+
+} // namespace
+
+UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning& tuning,
+                          const OutputFactory& makeOutput) {
+    const char mode = cl.command;
+    const std::string target = resolveTarget(cl.archive);
+    if (target.empty()) throw LhaError(UNLHA_ERROR_NO_FILENAME, "no archive name given");
+    if (target.ends_with('/'))
+        throw LhaError(UNLHA_ERROR_NO_FILENAME, "the archive name is a folder: " + target);
+
+    // The old archive, when there is one.
+    struct stat oldStat;
+    const bool exists = ::stat(target.c_str(), &oldStat) == 0;
+    if (!exists && errno != ENOENT)
+        throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot open " + target, errno));
+    if (exists && !S_ISREG(oldStat.st_mode))
+        throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, target + " is not a file");
+    if (!exists && mode == 'f')
+        throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, "archive not found: " + target);
+    FileDescriptor oldFd;
+    std::vector<ArchiveEntry> entries;
+    if (exists) {
+        oldFd.reset(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!oldFd)
+            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot open " + target, errno));
+        if (::fstat(oldFd.get(), &oldStat) != 0)
+            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot open " + target, errno));
+        entries = readArchive(oldFd.get(), static_cast<std::uint64_t>(oldStat.st_size));
+    }
+
+    if (cl.names.empty()) throw LhaError(UNLHA_ERROR_NO_FILENAME, "no files to pack given");
+    Collected collected = collectSources(cl);
+    for (auto& w : collected.warnings)
+        log.note("warning: " + w);
+
+    // Decide, per file, whether it is added, replaces an entry, or is left out.
+    const bool fullPath = cl.switches.p >= 1;
+    std::vector<Slot> slots;
+    std::map<std::string, std::size_t> byKey;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        slots.push_back({i, std::nullopt});
+        if (!entries[i].isDirectory) byKey.emplace(keyOf(entries[i].path, fullPath), i);
+    }
+    UpdateStats stats;
+    for (std::size_t i = 0; i < collected.files.size(); ++i) {
+        const SourceFile& f = collected.files[i];
+        if (exists && f.st.st_dev == oldStat.st_dev && f.st.st_ino == oldStat.st_ino) {
+            log.note("warning: the archive itself is not packed: " + f.storedPath);
+            continue;
+        }
+        const auto it = byKey.find(keyOf(f.storedPath, fullPath));
+        if (it == byKey.end()) {
+            if (mode == 'f') {
+                log.detail("not in archive " + f.storedPath);
+                continue;
+            }
+            byKey.emplace(keyOf(f.storedPath, fullPath), slots.size());
+            slots.push_back({std::nullopt, i});
+            ++stats.added;
+            continue;
+        }
+        Slot& slot = slots[it->second];
+        if (slot.source) {
+            log.note("warning: packed once, same name as an earlier file: " + f.storedPath);
+            continue;
+        }
+        bool replace = mode == 'a' || cl.switches.c >= 1;
+        if (!replace) {
+            const ArchiveEntry& e = entries[*slot.entry];
+            // Compare in the precision of the archived stamp (DOS stamps have 2 seconds).
+            const std::int64_t fileTime =
+                e.dosTime ? dosTimeToUnix(unixToDosTime(f.st.st_mtime)) : f.st.st_mtime;
+            replace = e.mtime < fileTime;
+        }
+        if (replace) {
+            slot.source = i;
+            ++stats.replaced;
+        } else {
+            log.detail("not newer   " + f.storedPath);
+            ++stats.notNewer;
+        }
+    }
+
+    if (stats.added == 0 && stats.replaced == 0) {
+        if (!exists && collected.files.empty())
+            throw LhaError(UNLHA_ERROR_NOT_EXIST, "no files to pack");
+        if (!exists) throw LhaError(UNLHA_ERROR_NOT_EXIST, "nothing to pack into a new archive");
+        stats.unchanged = static_cast<unsigned>(entries.size());
+        log.note("archive unchanged: " + std::to_string(entries.size()) + " entries");
+        return stats;
+    }
+
+    std::unique_ptr<ArchiveOutput> out =
+        makeOutput ? makeOutput(target, exists ? &oldStat : nullptr)
+                   : std::make_unique<TempFileOutput>(target, exists ? &oldStat : nullptr);
+    try {
+        auto packer = std::make_unique<Packer>(*out, tuning);
+        std::vector<char> copyBuf(kReadChunk);
+        for (const Slot& slot : slots) {
+            if (slot.source) {
+                const SourceFile& f = collected.files[*slot.source];
+                const char* method = packer->pack(f);
+                log.detail(std::string(slot.entry ? "replaced " : "added    ") + method + " " +
+                           f.storedPath);
+            } else {
+                copyEntry(oldFd.get(), entries[*slot.entry], *out, copyBuf);
+                ++stats.unchanged;
+            }
+        }
+        const std::uint8_t endMark = 0;
+        out->write(&endMark, 1);
+        out->commit();
+    } catch (...) {
+        out->abort();
+        throw;
+    }
+    stats.written = true;
+    log.note(std::to_string(stats.added) + " added, " + std::to_string(stats.replaced) +
+             " replaced, " + std::to_string(stats.unchanged) + " unchanged: " + target);
+    return stats;
+}
+
+} // namespace lha

@@ -1,0 +1,106 @@
+#include "header_writer.h"
+
+#include "codepage.h"
+#include "crc16.h"
+#include "error.h"
+
+#include <string_view>
+
+namespace lha {
+namespace {
+
+void put16(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+// Appends one extended header; the caller's previous next-size field gets its size.
+void addExtension(std::vector<std::uint8_t>& b, std::size_t& nextSizeAt, std::uint8_t type,
+                  std::string_view data) {
+    const std::size_t size = 1 + data.size() + 2;
+    if (size > 0xFFFF) throw LhaError(UNLHA_ERROR_LONG_NAME, "name too long for an entry header");
+    b[nextSizeAt] = static_cast<std::uint8_t>(size);
+    b[nextSizeAt + 1] = static_cast<std::uint8_t>(size >> 8);
+    b.push_back(type);
+    b.insert(b.end(), data.begin(), data.end());
+    nextSizeAt = b.size();
+    put16(b, 0);
+}
+
+} // namespace
+
+std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
+    std::string dir, name;
+    if (h.isDirectory) {
+        dir = h.path;
+    } else {
+        const auto slash = h.path.rfind('/');
+        if (slash != std::string::npos) {
+            dir = h.path.substr(0, slash);
+            name = h.path.substr(slash + 1);
+        } else {
+            name = h.path;
+        }
+    }
+
+    std::vector<std::uint8_t> b;
+    b.reserve(64 + 4 * h.path.size());
+    put16(b, 0); // total size, set at the end
+    b.insert(b.end(), h.method, h.method + 5);
+    put32(b, h.packedSize);
+    put32(b, h.originalSize);
+    put32(b, h.mtime);
+    b.push_back(0x20);
+    b.push_back(2);
+    put16(b, h.crc);
+    b.push_back(static_cast<std::uint8_t>(kOsId));
+    std::size_t next = b.size();
+    put16(b, 0);
+
+    addExtension(b, next, 0x00, std::string_view("\0\0", 2));
+    const std::size_t crcAt = next - 2;
+    addExtension(b, next, 0x01, utf8ToCp932Lossy(name));
+    // Folders: each followed by 0xFF (0xFFFF in UTF-16), the last one too.
+    std::string cpDir, uDir;
+    if (!dir.empty()) {
+        std::size_t start = 0;
+        while (start <= dir.size()) {
+            auto end = dir.find('/', start);
+            if (end == std::string::npos) end = dir.size();
+            const std::string_view part(dir.data() + start, end - start);
+            cpDir += utf8ToCp932Lossy(part);
+            cpDir += '\xFF';
+            uDir += utf8ToUtf16le(part);
+            uDir += "\xFF\xFF";
+            start = end + 1;
+        }
+        addExtension(b, next, 0x02, cpDir);
+    }
+    if (!isAscii(h.path)) {
+        addExtension(b, next, 0x46, std::string_view("\xA4\x03\x00\x00", 4)); // 932
+        addExtension(b, next, 0x44, utf8ToUtf16le(name));
+        if (!dir.empty()) addExtension(b, next, 0x45, uDir);
+    }
+    if (h.attribute != 0x20) {
+        const char attr[2] = {static_cast<char>(h.attribute & 0xFF),
+                              static_cast<char>(h.attribute >> 8)};
+        addExtension(b, next, 0x40, std::string_view(attr, 2));
+    }
+    // A header whose size has a zero low byte would start with 0x00, the end marker.
+    if ((b.size() & 0xFF) == 0) b.push_back(0);
+    if (b.size() > 0xFFFF)
+        throw LhaError(UNLHA_ERROR_LONG_NAME, "name too long for an entry header: " + h.path);
+    b[0] = static_cast<std::uint8_t>(b.size());
+    b[1] = static_cast<std::uint8_t>(b.size() >> 8);
+    const std::uint16_t crc = crc16(0, b.data(), b.size());
+    b[crcAt] = static_cast<std::uint8_t>(crc);
+    b[crcAt + 1] = static_cast<std::uint8_t>(crc >> 8);
+    return b;
+}
+
+} // namespace lha

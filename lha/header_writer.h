@@ -1,0 +1,29 @@
+// Builds level-2 entry headers as Windows tools write them: CP932 names, code page 932 and
+// the exact names in UTF-16LE when a name is not plain ASCII.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lha {
+
+struct NewHeader {
+    char method[6] = "-lh0-";
+    std::uint32_t packedSize = 0;
+    std::uint32_t originalSize = 0;
+    std::uint32_t mtime = 0; // Unix seconds
+    std::uint16_t crc = 0;
+    std::uint16_t attribute = 0x20; // DOS attribute; 0x20 (archive) is not written
+    std::string path;               // UTF-8, "/" between folders, file name last
+    bool isDirectory = false;       // then `path` is the folder and the name field is empty
+};
+
+constexpr char kOsId = 'M';
+
+// The complete header; its size depends only on the path and attribute, so a header built
+// with zero sizes reserves exactly the room of the final one. Throws LhaError when the
+// header would exceed 65535 bytes.
+std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h);
+
+} // namespace lha

@@ -1,0 +1,47 @@
+/* Markvane's LHA archiver library: C interface and result codes. */
+#ifndef MARKVANE_UNLHA32_H
+#define MARKVANE_UNLHA32_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Runs one command line, e.g.
+ *   u -+ -p1 -x1 -jso1  "/tmp/a.lzh" "/home/u/Favorites/" "sub/a.url" "b.url"
+ * `owner` is accepted and ignored (no windows are shown). A short log, null-terminated and
+ * cut to `size` bytes, goes to `output` (which may be null when `size` is 0). Returns 0 on
+ * success or one of the UNLHA_ERROR_* codes below. */
+int Unlha(void* owner, const char* cmdLine, char* output, unsigned long size);
+
+/* Version times 100 (100 = 1.00). */
+unsigned short UnlhaGetVersion(void);
+
+/* Non-zero while a call of Unlha is in progress anywhere in the process. */
+int UnlhaGetRunning(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+/* Result codes, in the 0x8000 range like the Windows archiver libraries. */
+#define UNLHA_ERROR_DISK_SPACE 0x8005    /* no space left while writing the archive */
+#define UNLHA_ERROR_READ_ONLY 0x8006     /* the archive's folder is not writable */
+#define UNLHA_ERROR_FILE_OPEN 0x800D     /* a file to pack cannot be opened or read */
+#define UNLHA_ERROR_NOT_EXIST 0x800F     /* a file to pack does not exist */
+#define UNLHA_ERROR_CANNOT_WRITE 0x8013  /* writing the new archive failed */
+#define UNLHA_ERROR_DATA_CRC 0x800C      /* an entry's data does not match its CRC (test) */
+#define UNLHA_ERROR_HEADER_CRC 0x8016    /* an existing entry's header checksum is wrong */
+#define UNLHA_ERROR_HEADER_BROKEN 0x8017 /* the existing archive is damaged or truncated */
+#define UNLHA_ERROR_ARC_FILE_OPEN 0x8018 /* the existing archive cannot be opened or read */
+#define UNLHA_ERROR_NOT_ARC_FILE 0x8019  /* the existing file is not an LHA archive */
+#define UNLHA_ERROR_COMMAND 0x801C       /* unknown command, bad switch or bad quoting */
+#define UNLHA_ERROR_NO_MEMORY 0x801E     /* out of memory */
+#define UNLHA_ERROR_NOT_SUPPORTED 0x8023 /* command, switch value or method not provided */
+#define UNLHA_ERROR_TMP_OPEN 0x8025      /* the temporary archive cannot be created */
+#define UNLHA_ERROR_LONG_NAME 0x8026     /* a name does not fit into an entry header */
+#define UNLHA_ERROR_RESPONSE_READ 0x802A /* a response file cannot be read */
+#define UNLHA_ERROR_NO_FILENAME 0x802B   /* no archive name or no file names given */
+#define UNLHA_ERROR_FILE_CHANGED 0x802D  /* a file changed while it was being packed */
+#define UNLHA_ERROR_INTERNAL 0x8030      /* unexpected internal failure */
+
+#endif
