@@ -17,15 +17,13 @@ TInplaceEdit3D::TInplaceEdit3D(TMOStringGrid* grid)
 }
 
 void TInplaceEdit3D::setChecked(bool checked) {
-    if (checked == checked_)
-        return;
+    if (checked == checked_) return;
     checked_ = checked;
     update();
 }
 
 void TInplaceEdit3D::setEditStyle(TMOColumnButtonStyle style) {
-    if (style == editStyle_)
-        return;
+    if (style == editStyle_) return;
     editStyle_ = style;
     // The whole check-box editor is a button; the arrow says so.
     setCursor(style == cbsCheckBox ? Qt::ArrowCursor : Qt::IBeamCursor);
@@ -50,8 +48,12 @@ void TInplaceEdit3D::setImeMode(TImeMode mode) {
         setInputMethodHints(Qt::ImhNone);
         break;
     }
-    if (hasFocus())
-        QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+}
+
+QVariant TInplaceEdit3D::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImEnabled && imeMode_ == imDisable) return false;
+    return TInplaceEdit::inputMethodQuery(query);
 }
 
 void TInplaceEdit3D::UpdateTextArea() {
@@ -67,9 +69,8 @@ void TInplaceEdit3D::paintEvent(QPaintEvent* event) {
     // No text and no caret: the editor shows the current cell's check box.
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    TMOStringGrid::DrawCheckBox(painter, rect(),
-                                moGrid_ && moGrid_->Cells(moGrid_->Col(), moGrid_->Row()) == "1",
-                                this);
+    TMOStringGrid::DrawCheckBox(
+        painter, rect(), moGrid_ && moGrid_->Cells(moGrid_->Col(), moGrid_->Row()) == "1", this);
 }
 
 void TInplaceEdit3D::mouseReleaseEvent(QMouseEvent* event) {

@@ -26,6 +26,8 @@ public:
     TImeMode ImeMode() const { return imeMode_; }
     void setImeMode(TImeMode mode);
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

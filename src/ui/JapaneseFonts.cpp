@@ -5,7 +5,9 @@
 
 namespace mv {
 
-QString MsPGothicFamily() { return QStringLiteral("ＭＳ Ｐゴシック"); }
+QString MsPGothicFamily() {
+    return QStringLiteral("ＭＳ Ｐゴシック");
+}
 
 bool InstallJapaneseFontSubstitutes() {
     const QStringList installed = QFontDatabase::families();
@@ -13,22 +15,19 @@ bool InstallJapaneseFontSubstitutes() {
     const auto available = [&installed](const QStringList& candidates) {
         QStringList found;
         for (const QString& family : candidates)
-            if (installed.contains(family, Qt::CaseInsensitive))
-                found << family;
+            if (installed.contains(family, Qt::CaseInsensitive)) found << family;
         return found;
     };
-    const QStringList proportional = available({QStringLiteral("IPAPGothic"),
-                                                QStringLiteral("IPAexGothic"),
-                                                QStringLiteral("Noto Sans CJK JP")});
-    const QStringList fixed = available({QStringLiteral("IPAGothic"),
-                                         QStringLiteral("Noto Sans Mono CJK JP"),
-                                         QStringLiteral("Noto Sans CJK JP")});
-    const QStringList serif = available({QStringLiteral("IPAPMincho"),
-                                         QStringLiteral("IPAMincho"),
+    const QStringList proportional =
+        available({QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
+                   QStringLiteral("Noto Sans CJK JP")});
+    const QStringList fixed =
+        available({QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                   QStringLiteral("Noto Sans CJK JP")});
+    const QStringList serif = available({QStringLiteral("IPAPMincho"), QStringLiteral("IPAMincho"),
                                          QStringLiteral("Noto Serif CJK JP")});
     const QStringList gothic = proportional.isEmpty() ? fixed : proportional;
-    if (gothic.isEmpty() && serif.isEmpty())
-        return false;
+    if (gothic.isEmpty() && serif.isEmpty()) return false;
 
     const QStringList proportionalNames = {MsPGothicFamily(), QStringLiteral("MS PGothic"),
                                            QStringLiteral("ＭＳ Ｕ Ｉ ゴシック"),

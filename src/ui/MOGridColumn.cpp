@@ -34,8 +34,7 @@ TMOGridColumn::TMOGridColumn(TMOGridColumns* collection) : collection_(collectio
 }
 
 int TMOGridColumn::Index() const {
-    if (!collection_)
-        return -1;
+    if (!collection_) return -1;
     const auto& items = collection_->items_;
     const auto it = std::find_if(items.begin(), items.end(),
                                  [this](const auto& item) { return item.get() == this; });
@@ -43,106 +42,90 @@ int TMOGridColumn::Index() const {
 }
 
 void TMOGridColumn::Repaint() {
-    if (collection_)
-        collection_->Repaint();
+    if (collection_) collection_->Repaint();
 }
 
 void TMOGridColumn::Changed() {
-    if (collection_)
-        collection_->Changed();
+    if (collection_) collection_->Changed();
 }
 
 void TMOGridColumn::setFixAlignment(TAlignment value) {
-    if (value == fixAlignment_)
-        return;
+    if (value == fixAlignment_) return;
     fixAlignment_ = value;
     Repaint();
 }
 
 void TMOGridColumn::setFixAlignmentV(TAlignmentV value) {
-    if (value == fixAlignmentV_)
-        return;
+    if (value == fixAlignmentV_) return;
     fixAlignmentV_ = value;
     Repaint();
 }
 
 void TMOGridColumn::setAlignment(TAlignment value) {
-    if (value == alignment_)
-        return;
+    if (value == alignment_) return;
     alignment_ = value;
     Repaint();
 }
 
 void TMOGridColumn::setAlignmentV(TAlignmentV value) {
-    if (value == alignmentV_)
-        return;
+    if (value == alignmentV_) return;
     alignmentV_ = value;
     Repaint();
 }
 
 void TMOGridColumn::setColor(const QColor& value) {
-    if (value == color_)
-        return;
+    if (value == color_) return;
     color_ = value;
     Repaint();
 }
 
 void TMOGridColumn::setCaption(std::string value) {
     // An empty caption would let an empty title cell stay blank; one blank keeps it explicit.
-    if (value.empty())
-        value.push_back(' ');
-    if (value == caption_)
-        return;
+    if (value.empty()) value.push_back(' ');
+    if (value == caption_) return;
     caption_ = std::move(value);
     Repaint();
 }
 
 void TMOGridColumn::setFixCellFont(const QFont& value) {
-    if (value == fixCellFont_)
-        return;
+    if (value == fixCellFont_) return;
     fixCellFont_ = value;
     Changed();
 }
 
 void TMOGridColumn::setFixCellFontColor(const QColor& value) {
-    if (value == fixCellFontColor_)
-        return;
+    if (value == fixCellFontColor_) return;
     fixCellFontColor_ = value;
     Changed();
 }
 
 void TMOGridColumn::setFont(const QFont& value) {
-    if (value == font_)
-        return;
+    if (value == font_) return;
     font_ = value;
     Changed();
 }
 
 void TMOGridColumn::setFontColor(const QColor& value) {
-    if (value == fontColor_)
-        return;
+    if (value == fontColor_) return;
     fontColor_ = value;
     Changed();
 }
 
 void TMOGridColumn::setButtonStyle(TMOColumnButtonStyle value) {
     dataType_ = value == cbsSpin ? dtInteger : dtString;
-    if (value == buttonStyle_)
-        return;
+    if (value == buttonStyle_) return;
     buttonStyle_ = value;
     Changed();
 }
 
 void TMOGridColumn::setListStrings(std::vector<std::string> value) {
-    if (value == listStrings_)
-        return;
+    if (value == listStrings_) return;
     listStrings_ = std::move(value);
     Changed();
 }
 
 void TMOGridColumn::Assign(const TMOGridColumn& source) {
-    if (&source == this)
-        return;
+    if (&source == this) return;
     caption_ = source.caption_;
     alignment_ = source.alignment_;
     dataType_ = source.dataType_;
@@ -175,22 +158,19 @@ TMOGridColumn& TMOGridColumns::Add() {
 }
 
 void TMOGridColumns::Delete(int index) {
-    if (index < 0 || index >= Count())
-        return;
+    if (index < 0 || index >= Count()) return;
     items_.erase(items_.begin() + index);
     Changed();
 }
 
 void TMOGridColumns::Clear() {
-    if (items_.empty())
-        return;
+    if (items_.empty()) return;
     items_.clear();
     Changed();
 }
 
 void TMOGridColumns::Assign(const TMOGridColumns& source) {
-    if (&source == this)
-        return;
+    if (&source == this) return;
     BeginUpdate();
     items_.clear();
     for (const auto& item : source.items_) {
@@ -213,8 +193,7 @@ void TMOGridColumns::Changed() {
         changedWhileUpdating_ = true;
         return;
     }
-    if (grid_)
-        grid_->GridColumnsChanged();
+    if (grid_) grid_->GridColumnsChanged();
 }
 
 void TMOGridColumns::Repaint() {

@@ -79,24 +79,21 @@ void TMOStringGrid::DrawCheckBox(QPainter& painter, const QRect& cellRect, bool 
 
 void TMOStringGrid::DrawCell(int col, int row, const QRect& rect, TGridDrawState state,
                              QPainter& painter) {
-    if (DefaultDrawing())
-        DefaultDrawCell(col, row, rect, state, painter);
+    if (DefaultDrawing()) DefaultDrawCell(col, row, rect, state, painter);
     DrawCellEvent(col, row, rect, state, painter);
 }
 
 void TMOStringGrid::DefaultDrawCell(int col, int row, const QRect& rect, TGridDrawState state,
                                     QPainter& painter) {
     const TMOGridColumn* column = ColumnOf(col);
-    if (!column)
-        return;
+    if (!column) return;
     std::string_view text = Cells(col, row);
     int flags = Qt::TextSingleLine | Qt::TextDontClip;
     if (state & gdFixed) {
         painter.setFont(column->FixCellFont());
         painter.setPen(column->FixCellFontColor());
         flags |= HorizontalFlag(column->FixAlignment()) | VerticalFlag(column->FixAlignmentV());
-        if (text.empty() && row == 0)
-            text = column->Caption();
+        if (text.empty() && row == 0) text = column->Caption();
     } else {
         // Normal cells take their column's colour, also the current one.
         painter.fillRect(rect, GetCellColor(col, row));
@@ -118,7 +115,9 @@ void TMOStringGrid::DefaultDrawCell(int col, int row, const QRect& rect, TGridDr
     painter.restore();
 }
 
-TInplaceEdit* TMOStringGrid::CreateEditor() { return new TInplaceEdit3D(this); }
+TInplaceEdit* TMOStringGrid::CreateEditor() {
+    return new TInplaceEdit3D(this);
+}
 
 bool TMOStringGrid::CanEditModify() {
     const TMOGridColumn* column = ColumnOf(Col());
@@ -133,8 +132,8 @@ std::string TMOStringGrid::GetEditText(int col, int row) {
         editor->setFont(column ? column->Font() : font());
         QPalette palette = editor->palette();
         palette.setColor(QPalette::Base, GetCellColor(col, row));
-        palette.setColor(QPalette::Text, column ? column->FontColor()
-                                                : this->palette().color(QPalette::Text));
+        palette.setColor(QPalette::Text,
+                         column ? column->FontColor() : this->palette().color(QPalette::Text));
         editor->setPalette(palette);
         editor->setImeMode(column ? column->ImeMode() : imClose);
         if (style == cbsCheckBox) {
@@ -166,8 +165,7 @@ void TMOStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
 }
 
 void TMOStringGrid::GridColumnsChanged() {
-    if (columns_.SyncColCount() && columns_.Count() != ColCount())
-        setColCount(columns_.Count());
+    if (columns_.SyncColCount() && columns_.Count() != ColCount()) setColCount(columns_.Count());
     InvalidateGrid();
 }
 

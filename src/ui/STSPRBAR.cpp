@@ -25,19 +25,16 @@ int TStatusBar::AddPanel(int width) {
 }
 
 void TStatusBar::setPanelWidth(int index, int width) {
-    if (index < 0 || index >= PanelCount())
-        return;
+    if (index < 0 || index >= PanelCount()) return;
     width = std::max(0, width);
-    if (panels_[size_t(index)].Width == width)
-        return;
+    if (panels_[size_t(index)].Width == width) return;
     panels_[size_t(index)].Width = width;
     update();
     emit PanelsChanged();
 }
 
 void TStatusBar::setPanelText(int index, std::string text) {
-    if (index < 0 || index >= PanelCount())
-        return;
+    if (index < 0 || index >= PanelCount()) return;
     panels_[size_t(index)].Text = std::move(text);
     update();
 }
@@ -85,13 +82,11 @@ TStatusProgressBar::TStatusProgressBar(QWidget* parent) : QProgressBar(parent) {
 }
 
 TStatusProgressBar::~TStatusProgressBar() {
-    if (statusBar_)
-        statusBar_->removeEventFilter(this);
+    if (statusBar_) statusBar_->removeEventFilter(this);
 }
 
 void TStatusProgressBar::setStatusBar(TStatusBar* statusBar) {
-    if (statusBar == statusBar_)
-        return;
+    if (statusBar == statusBar_) return;
     if (statusBar_) {
         statusBar_->removeEventFilter(this);
         disconnect(statusBar_, nullptr, this, nullptr);
@@ -136,8 +131,7 @@ void TStatusProgressBar::Place(int index) {
 
 bool TStatusProgressBar::eventFilter(QObject* watched, QEvent* event) {
     // Qt lays the status bar out after the window is built, so the bar follows its size.
-    if (watched == statusBar_ && event->type() == QEvent::Resize)
-        Place(panelIndex_);
+    if (watched == statusBar_ && event->type() == QEvent::Resize) Place(panelIndex_);
     return QProgressBar::eventFilter(watched, event);
 }
 

@@ -11,8 +11,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QtDebug>
 
 #include <algorithm>
@@ -55,15 +53,13 @@ bool TInplaceEdit::event(QEvent* event) {
 }
 
 void TInplaceEdit::keyPressEvent(QKeyEvent* event) {
-    if (grid_ && grid_->EditorKey(event))
-        return;
+    if (grid_ && grid_->EditorKey(event)) return;
     QLineEdit::keyPressEvent(event);
 }
 
 void TInplaceEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    if (grid_)
-        grid_->FocusLeft(event);
+    if (grid_) grid_->FocusLeft(event);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -95,8 +91,7 @@ TStringGrid::~TStringGrid() {
 }
 
 const std::string& TStringGrid::Cells(int col, int row) const {
-    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
-        return kEmpty;
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return kEmpty;
     return cells_[size_t(col)][size_t(row)];
 }
 
@@ -119,15 +114,13 @@ void TStringGrid::setCells(int col, int row, std::string text) {
 
 void TStringGrid::setColCount(int count) {
     count = std::max(1, count);
-    if (count == ColCount())
-        return;
+    if (count == ColCount()) return;
     const int oldCols = ColCount();
     const int oldRows = RowCount();
     HideEditor();
     cells_.resize(size_t(count), std::vector<std::string>(size_t(RowCount())));
     colWidths_.resize(size_t(count), defaultColWidth_);
-    if (fixedCols_ >= count)
-        fixedCols_ = count - 1;
+    if (fixedCols_ >= count) fixedCols_ = count - 1;
     leftCol_ = std::clamp(leftCol_, fixedCols_, count - 1);
     if (col_ >= count || col_ < fixedCols_)
         ForceCurrent(std::clamp(col_, fixedCols_, count - 1), row_);
@@ -138,16 +131,14 @@ void TStringGrid::setColCount(int count) {
 
 void TStringGrid::setRowCount(int count) {
     count = std::max(1, count);
-    if (count == RowCount())
-        return;
+    if (count == RowCount()) return;
     const int oldCols = ColCount();
     const int oldRows = RowCount();
     HideEditor();
     for (auto& column : cells_)
         column.resize(size_t(count));
     rowHeights_.resize(size_t(count), defaultRowHeight_);
-    if (fixedRows_ >= count)
-        fixedRows_ = count - 1;
+    if (fixedRows_ >= count) fixedRows_ = count - 1;
     topRow_ = std::clamp(topRow_, fixedRows_, count - 1);
     if (row_ >= count || row_ < fixedRows_)
         ForceCurrent(col_, std::clamp(row_, fixedRows_, count - 1));
@@ -161,13 +152,11 @@ void TStringGrid::setFixedCols(int count) {
         qWarning("TStringGrid::setFixedCols: %d does not leave a scrollable column", count);
         return;
     }
-    if (count == fixedCols_)
-        return;
+    if (count == fixedCols_) return;
     HideEditor();
     fixedCols_ = count;
     leftCol_ = count;
-    if (col_ < count)
-        ForceCurrent(count, row_);
+    if (col_ < count) ForceCurrent(count, row_);
     UpdateScrollBars();
     UpdateInputMethod();
     InvalidateGrid();
@@ -178,13 +167,11 @@ void TStringGrid::setFixedRows(int count) {
         qWarning("TStringGrid::setFixedRows: %d does not leave a scrollable row", count);
         return;
     }
-    if (count == fixedRows_)
-        return;
+    if (count == fixedRows_) return;
     HideEditor();
     fixedRows_ = count;
     topRow_ = count;
-    if (row_ < count)
-        ForceCurrent(col_, count);
+    if (row_ < count) ForceCurrent(col_, count);
     UpdateScrollBars();
     InvalidateGrid();
 }
@@ -210,11 +197,9 @@ int TStringGrid::ColWidths(int col) const {
 }
 
 void TStringGrid::setColWidths(int col, int width) {
-    if (col < 0 || col >= ColCount())
-        return;
+    if (col < 0 || col >= ColCount()) return;
     width = std::max(0, width);
-    if (colWidths_[size_t(col)] == width)
-        return;
+    if (colWidths_[size_t(col)] == width) return;
     colWidths_[size_t(col)] = width;
     UpdateScrollBars();
     UpdateEditor();
@@ -226,11 +211,9 @@ int TStringGrid::RowHeights(int row) const {
 }
 
 void TStringGrid::setRowHeights(int row, int height) {
-    if (row < 0 || row >= RowCount())
-        return;
+    if (row < 0 || row >= RowCount()) return;
     height = std::max(0, height);
-    if (rowHeights_[size_t(row)] == height)
-        return;
+    if (rowHeights_[size_t(row)] == height) return;
     rowHeights_[size_t(row)] = height;
     UpdateScrollBars();
     UpdateEditor();
@@ -238,34 +221,29 @@ void TStringGrid::setRowHeights(int row, int height) {
 }
 
 void TStringGrid::setColor(const QColor& color) {
-    if (color == color_)
-        return;
+    if (color == color_) return;
     color_ = color;
     InvalidateGrid();
 }
 
 void TStringGrid::setFixedColor(const QColor& color) {
-    if (color == fixedColor_)
-        return;
+    if (color == fixedColor_) return;
     fixedColor_ = color;
     InvalidateGrid();
 }
 
 void TStringGrid::setOptions(TGridOptions options) {
-    if (options == options_)
-        return;
+    if (options == options_) return;
     options_ = options;
     verticalScrollBar()->setTracking(options_ & goThumbTracking);
     horizontalScrollBar()->setTracking(options_ & goThumbTracking);
-    if (!(options_ & goEditing))
-        HideEditor();
+    if (!(options_ & goEditing)) HideEditor();
     UpdateInputMethod();
     InvalidateGrid();
 }
 
 void TStringGrid::setDefaultDrawing(bool on) {
-    if (on == defaultDrawing_)
-        return;
+    if (on == defaultDrawing_) return;
     defaultDrawing_ = on;
     InvalidateGrid();
 }
@@ -285,8 +263,7 @@ void TStringGrid::setCol(int col) {
         qWarning("TStringGrid::setCol: %d is not a scrollable column", col);
         return;
     }
-    if (col != col_)
-        MoveCurrent(col, row_);
+    if (col != col_) MoveCurrent(col, row_);
 }
 
 void TStringGrid::setRow(int row) {
@@ -294,22 +271,18 @@ void TStringGrid::setRow(int row) {
         qWarning("TStringGrid::setRow: %d is not a scrollable row", row);
         return;
     }
-    if (row != row_)
-        MoveCurrent(col_, row);
+    if (row != row_) MoveCurrent(col_, row);
 }
 
 bool TStringGrid::SelectCell(int col, int row) {
     bool canSelect = true;
-    if (OnSelectCell)
-        OnSelectCell(col, row, canSelect);
+    if (OnSelectCell) OnSelectCell(col, row, canSelect);
     return canSelect;
 }
 
 bool TStringGrid::MoveCurrent(int col, int row) {
-    if (col == col_ && row == row_)
-        return true;
-    if (!SelectCell(col, row))
-        return false;
+    if (col == col_ && row == row_) return true;
+    if (!SelectCell(col, row)) return false;
     // The handler may have resized the grid; a move that no longer fits is dropped.
     if (col < fixedCols_ || col >= ColCount() || row < fixedRows_ || row >= RowCount())
         return false;
@@ -348,8 +321,7 @@ int TStringGrid::MaxTopRow() const {
     int top = RowCount();
     while (top > fixedRows_) {
         const int h = rowHeights_[size_t(top - 1)] + GridLineWidth();
-        if (used + h > avail)
-            break;
+        if (used + h > avail) break;
         used += h;
         --top;
     }
@@ -362,8 +334,7 @@ int TStringGrid::MaxLeftCol() const {
     int left = ColCount();
     while (left > fixedCols_) {
         const int w = colWidths_[size_t(left - 1)] + GridLineWidth();
-        if (used + w > avail)
-            break;
+        if (used + w > avail) break;
         used += w;
         --left;
     }
@@ -376,8 +347,7 @@ int TStringGrid::VisibleRowCount() const {
     int count = 0;
     for (int r = topRow_; r < RowCount(); ++r) {
         used += rowHeights_[size_t(r)] + GridLineWidth();
-        if (used > avail)
-            break;
+        if (used > avail) break;
         ++count;
     }
     return count;
@@ -389,8 +359,7 @@ int TStringGrid::VisibleColCount() const {
     int count = 0;
     for (int c = leftCol_; c < ColCount(); ++c) {
         used += colWidths_[size_t(c)] + GridLineWidth();
-        if (used > avail)
-            break;
+        if (used > avail) break;
         ++count;
     }
     return count;
@@ -398,8 +367,7 @@ int TStringGrid::VisibleColCount() const {
 
 void TStringGrid::setTopRow(int row) {
     row = std::clamp(row, fixedRows_, MaxTopRow());
-    if (row == topRow_)
-        return;
+    if (row == topRow_) return;
     topRow_ = row;
     verticalScrollBar()->setValue(row);
     viewport()->update();
@@ -408,8 +376,7 @@ void TStringGrid::setTopRow(int row) {
 
 void TStringGrid::setLeftCol(int col) {
     col = std::clamp(col, fixedCols_, MaxLeftCol());
-    if (col == leftCol_)
-        return;
+    if (col == leftCol_) return;
     leftCol_ = col;
     horizontalScrollBar()->setValue(col);
     viewport()->update();
@@ -494,15 +461,13 @@ void TStringGrid::resizeEvent(QResizeEvent* event) {
 int TStringGrid::LeftOf(int col) const {
     const int lw = GridLineWidth();
     const int width = viewport()->width();
-    if (col < 0 || col >= ColCount())
-        return -1;
+    if (col < 0 || col >= ColCount()) return -1;
     int x = 0;
     if (col < fixedCols_) {
         for (int c = 0; c < col; ++c)
             x += colWidths_[size_t(c)] + lw;
     } else {
-        if (col < leftCol_)
-            return -1;
+        if (col < leftCol_) return -1;
         x = FixedExtent(colWidths_, fixedCols_);
         for (int c = leftCol_; c < col && x < width; ++c)
             x += colWidths_[size_t(c)] + lw;
@@ -513,15 +478,13 @@ int TStringGrid::LeftOf(int col) const {
 int TStringGrid::TopOf(int row) const {
     const int lw = GridLineWidth();
     const int height = viewport()->height();
-    if (row < 0 || row >= RowCount())
-        return -1;
+    if (row < 0 || row >= RowCount()) return -1;
     int y = 0;
     if (row < fixedRows_) {
         for (int r = 0; r < row; ++r)
             y += rowHeights_[size_t(r)] + lw;
     } else {
-        if (row < topRow_)
-            return -1;
+        if (row < topRow_) return -1;
         y = FixedExtent(rowHeights_, fixedRows_);
         for (int r = topRow_; r < row && y < height; ++r)
             y += rowHeights_[size_t(r)] + lw;
@@ -532,43 +495,39 @@ int TStringGrid::TopOf(int row) const {
 QRect TStringGrid::CellGeometry(int col, int row) const {
     const int x = LeftOf(col);
     const int y = TopOf(row);
-    if (x < 0 || y < 0)
-        return {};
+    if (x < 0 || y < 0) return {};
     return {x, y, colWidths_[size_t(col)], rowHeights_[size_t(row)]};
 }
 
-QRect TStringGrid::CellRect(int col, int row) const { return CellGeometry(col, row); }
+QRect TStringGrid::CellRect(int col, int row) const {
+    return CellGeometry(col, row);
+}
 
 void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     col = -1;
     row = -1;
-    if (x < 0 || y < 0)
-        return;
+    if (x < 0 || y < 0) return;
     const int lw = GridLineWidth();
     // Each cell owns the grid line at its right and bottom edge.
     int hitCol = -1;
     int edge = 0;
     for (int c = 0; c < fixedCols_ && hitCol < 0; ++c) {
         edge += colWidths_[size_t(c)] + lw;
-        if (x < edge)
-            hitCol = c;
+        if (x < edge) hitCol = c;
     }
     for (int c = leftCol_; c < ColCount() && hitCol < 0 && edge <= x; ++c) {
         edge += colWidths_[size_t(c)] + lw;
-        if (x < edge)
-            hitCol = c;
+        if (x < edge) hitCol = c;
     }
     int hitRow = -1;
     edge = 0;
     for (int r = 0; r < fixedRows_ && hitRow < 0; ++r) {
         edge += rowHeights_[size_t(r)] + lw;
-        if (y < edge)
-            hitRow = r;
+        if (y < edge) hitRow = r;
     }
     for (int r = topRow_; r < RowCount() && hitRow < 0 && edge <= y; ++r) {
         edge += rowHeights_[size_t(r)] + lw;
-        if (y < edge)
-            hitRow = r;
+        if (y < edge) hitRow = r;
     }
     if (hitCol >= 0 && hitRow >= 0) {
         col = hitCol;
@@ -576,7 +535,9 @@ void TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     }
 }
 
-int TStringGrid::TextWidth(std::string_view bytes) const { return TextWidth(bytes, font()); }
+int TStringGrid::TextWidth(std::string_view bytes) const {
+    return TextWidth(bytes, font());
+}
 
 int TStringGrid::TextWidth(std::string_view bytes, const QFont& font) {
     return QFontMetrics(font).horizontalAdvance(toQt(bytes));
@@ -584,14 +545,14 @@ int TStringGrid::TextWidth(std::string_view bytes, const QFont& font) {
 
 void TStringGrid::InvalidateCell(int col, int row) {
     // Rows far below the view are the common case while a large grid fills; skip them cheaply.
-    if (row >= fixedRows_ && row < topRow_)
-        return;
+    if (row >= fixedRows_ && row < topRow_) return;
     const QRect rect = CellGeometry(col, row);
-    if (!rect.isNull())
-        viewport()->update(rect.adjusted(0, 0, GridLineWidth(), GridLineWidth()));
+    if (!rect.isNull()) viewport()->update(rect.adjusted(0, 0, GridLineWidth(), GridLineWidth()));
 }
 
-void TStringGrid::InvalidateGrid() { viewport()->update(); }
+void TStringGrid::InvalidateGrid() {
+    viewport()->update();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Painting
@@ -633,16 +594,13 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
         for (const auto& [col, left] : cols) {
             const int w = colWidths_[size_t(col)];
             const QRect rect(left, top, w, h);
-            if (!rect.adjusted(0, 0, lw, lw).intersects(dirty))
-                continue;
+            if (!rect.adjusted(0, 0, lw, lw).intersects(dirty)) continue;
             const bool fixed = col < fixedCols_ || row < fixedRows_;
             TGridDrawState state;
-            if (fixed)
-                state |= gdFixed;
+            if (fixed) state |= gdFixed;
             if (!fixed && col == col_ && row == row_) {
                 state |= gdSelected;
-                if (focused)
-                    state |= gdFocused;
+                if (focused) state |= gdFocused;
             }
             // The current cell is highlighted only while the grid is not focused; with the
             // focus it gets the focus rectangle instead.
@@ -654,17 +612,17 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
                                        : highlight ? palette().color(QPalette::Highlight)
                                                    : color_);
                 painter.setFont(font());
-                painter.setPen(palette().color(highlight ? QPalette::HighlightedText
-                                                         : QPalette::Text));
+                painter.setPen(
+                    palette().color(highlight ? QPalette::HighlightedText : QPalette::Text));
                 DrawCell(col, row, rect, state, painter);
                 painter.restore();
                 if (defaultDrawing_ && (state & gdFocused) && !editing) {
-                    QStyleOptionFocusRect option;
-                    option.initFrom(viewport());
-                    option.rect = rect;
-                    option.backgroundColor = color_;
-                    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter,
-                                           viewport());
+                    // A dotted frame, drawn whatever the style (some draw focus frames only
+                    // after keyboard navigation).
+                    painter.save();
+                    painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+                    painter.drawRect(rect.adjusted(0, 0, -1, -1));
+                    painter.restore();
                 }
             }
             if (options_ & (fixed ? goFixedVertLine : goVertLine))
@@ -678,15 +636,14 @@ void TStringGrid::paintEvent(QPaintEvent* event) {
 void TStringGrid::DrawCell(int col, int row, const QRect& rect, TGridDrawState state,
                            QPainter& painter) {
     if (defaultDrawing_)
-        painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         toQt(Cells(col, row)));
+        painter.drawText(rect.adjusted(2, 2, 0, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, toQt(Cells(col, row)));
     DrawCellEvent(col, row, rect, state, painter);
 }
 
 void TStringGrid::DrawCellEvent(int col, int row, const QRect& rect, TGridDrawState state,
                                 QPainter& painter) {
-    if (!OnDrawCell)
-        return;
+    if (!OnDrawCell) return;
     // An owner's painting failure must not break the paint of the whole grid.
     try {
         OnDrawCell(col, row, rect, state, painter);
@@ -700,15 +657,21 @@ void TStringGrid::DrawCellEvent(int col, int row, const QRect& rect, TGridDrawSt
 // ---------------------------------------------------------------------------------------------
 // Editor
 
-TInplaceEdit* TStringGrid::CreateEditor() { return new TInplaceEdit(this); }
+TInplaceEdit* TStringGrid::CreateEditor() {
+    return new TInplaceEdit(this);
+}
 
-bool TStringGrid::CanEditModify() { return true; }
+bool TStringGrid::CanEditModify() {
+    return true;
+}
 
 bool TStringGrid::CanEditShow() {
     return (options_ & goEditing) && isEnabled() && col_ >= fixedCols_ && row_ >= fixedRows_;
 }
 
-std::string TStringGrid::GetEditText(int col, int row) { return Cells(col, row); }
+std::string TStringGrid::GetEditText(int col, int row) {
+    return Cells(col, row);
+}
 
 void TStringGrid::SetEditText(int col, int row, const std::string& value) {
     setCells(col, row, value);
@@ -716,11 +679,12 @@ void TStringGrid::SetEditText(int col, int row, const std::string& value) {
 
 void TStringGrid::SizeChanged(int, int) {}
 
-bool TStringGrid::InputMethodAllowed(int) const { return true; }
+bool TStringGrid::InputMethodAllowed(int) const {
+    return true;
+}
 
 void TStringGrid::ShowEditor() {
-    if (!CanEditShow())
-        return;
+    if (!CanEditShow()) return;
     if (!editor_) {
         editor_ = CreateEditor();
         connect(editor_, &QLineEdit::textChanged, this, &TStringGrid::EditorTextChanged);
@@ -731,12 +695,10 @@ void TStringGrid::ShowEditor() {
 }
 
 void TStringGrid::HideEditor() {
-    if (!editorMode_)
-        return;
+    if (!editorMode_) return;
     editorMode_ = false;
     if (editor_) {
-        if (editor_->hasFocus())
-            setFocus(Qt::OtherFocusReason);
+        if (editor_->hasFocus()) setFocus(Qt::OtherFocusReason);
         editor_->hide();
     }
     InvalidateCell(col_, row_);
@@ -765,14 +727,12 @@ void TStringGrid::LoadEditor(bool selectAll) {
         editor_->end(false);
     editor_->show();
     editor_->update();
-    if (takeFocus)
-        editor_->setFocus(Qt::OtherFocusReason);
+    if (takeFocus) editor_->setFocus(Qt::OtherFocusReason);
     InvalidateCell(col_, row_);
 }
 
 void TStringGrid::UpdateEditor() {
-    if (!editorMode_ || !editor_)
-        return;
+    if (!editorMode_ || !editor_) return;
     const QRect rect = CellGeometry(col_, row_);
     if (rect.isNull())
         HideEditor();
@@ -781,8 +741,7 @@ void TStringGrid::UpdateEditor() {
 }
 
 void TStringGrid::EditorTextChanged(const QString& text) {
-    if (loadingEditor_ || !editorMode_)
-        return;
+    if (loadingEditor_ || !editorMode_) return;
     writingBack_ = true;
     SetEditText(col_, row_, fromQt(text));
     writingBack_ = false;
@@ -798,13 +757,11 @@ bool TStringGrid::EditorKey(QKeyEvent* event) {
     case Qt::Key_Escape:
         // Typing wrote into the cell as it went; put back what it held before.
         setCells(col_, row_, editOriginal_);
-        if (!(options_ & goAlwaysShowEditor))
-            HideEditor();
+        if (!(options_ & goAlwaysShowEditor)) HideEditor();
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (!(options_ & goAlwaysShowEditor))
-            HideEditor();
+        if (!(options_ & goAlwaysShowEditor)) HideEditor();
         return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -868,13 +825,11 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
         break;
     case Qt::Key_Home:
         col = fixedCols_;
-        if (ctrl)
-            row = fixedRows_;
+        if (ctrl) row = fixedRows_;
         break;
     case Qt::Key_End:
         col = ColCount() - 1;
-        if (ctrl)
-            row = RowCount() - 1;
+        if (ctrl) row = RowCount() - 1;
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
@@ -909,8 +864,7 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_F2:
         if (options_ & goEditing) {
             ShowEditor();
-            if (editorMode_)
-                editor_->end(false);
+            if (editorMode_) editor_->end(false);
         }
         event->accept();
         return;
@@ -930,13 +884,16 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
 
     // Typing a character opens the editor over the current text, which the character replaces.
     const QString text = event->text();
-    if ((options_ & goEditing) && !text.isEmpty() && text.at(0).isPrint() &&
+    // A key a read-only editor ignores comes back up to the grid; it ends here.
+    if ((options_ & goEditing) && !forwardingKey_ && !text.isEmpty() && text.at(0).isPrint() &&
         !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        ShowEditor();
+        if (!editorMode_) ShowEditor();
         if (editorMode_ && editor_->isVisible()) {
             QKeyEvent copy(event->type(), event->key(), mods, text, event->isAutoRepeat(),
                            ushort(event->count()));
+            forwardingKey_ = true;
             QCoreApplication::sendEvent(editor_, &copy);
+            forwardingKey_ = false;
             event->accept();
             return;
         }
@@ -946,8 +903,7 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
 
 bool TStringGrid::focusNextPrevChild(bool next) {
     // With goTabs the grid keeps Tab for moving between cells.
-    if (options_ & goTabs)
-        return false;
+    if (options_ & goTabs) return false;
     return QAbstractScrollArea::focusNextPrevChild(next);
 }
 
@@ -960,8 +916,7 @@ void TStringGrid::LeaveByTab(bool next) {
 
 void TStringGrid::inputMethodEvent(QInputMethodEvent* event) {
     // Composition started on the grid: open the editor and let it take the composition.
-    if (!editorMode_)
-        ShowEditor();
+    if (!editorMode_) ShowEditor();
     if (editorMode_ && editor_->isVisible()) {
         QCoreApplication::sendEvent(editor_, event);
         return;
@@ -982,8 +937,7 @@ QVariant TStringGrid::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 void TStringGrid::UpdateInputMethod() {
     setAttribute(Qt::WA_InputMethodEnabled, (options_ & goEditing) && InputMethodAllowed(col_));
-    if (hasFocus())
-        QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+    if (hasFocus()) QGuiApplication::inputMethod()->update(Qt::ImEnabled);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1009,19 +963,15 @@ void TStringGrid::FocusLeft(QFocusEvent* event) {
     // Another window or a pop-up menu took the focus for a moment; the grid still owns it
     // within its own window.
     const auto reason = event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return;
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
     QWidget* now = QApplication::focusWidget();
-    if (now && (now == this || isAncestorOf(now)))
-        return;
+    if (now && (now == this || isAncestorOf(now))) return;
     HideEditor();
-    if (OnExit)
-        OnExit();
+    if (OnExit) OnExit();
 }
 
 void TStringGrid::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::EnabledChange && !isEnabled())
-        HideEditor();
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) HideEditor();
     QAbstractScrollArea::changeEvent(event);
 }
 
@@ -1034,23 +984,20 @@ bool TStringGrid::SizingHit(int x, int y, Sizing& sizing) const {
     if ((options_ & goColSizing) && y < FixedExtent(rowHeights_, fixedRows_)) {
         for (int c = 0; c < ColCount(); ++c) {
             const int left = LeftOf(c);
-            if (left < 0)
-                continue;
+            if (left < 0) continue;
             const int edge = left + colWidths_[size_t(c)] + lw / 2;
             if (std::abs(x - edge) <= grip) {
                 sizing = {true, c, left};
                 return true;
             }
-            if (left > x + grip)
-                break;
+            if (left > x + grip) break;
         }
     }
     if ((options_ & goRowSizing) && x < FixedExtent(colWidths_, fixedCols_)) {
         for (int r = 0; r < RowCount(); ++r) {
             const int top = TopOf(r);
             if (top < 0) {
-                if (r >= fixedRows_ && r > topRow_)
-                    break;
+                if (r >= fixedRows_ && r > topRow_) break;
                 continue;
             }
             const int edge = top + rowHeights_[size_t(r)] + lw / 2;
@@ -1058,8 +1005,7 @@ bool TStringGrid::SizingHit(int x, int y, Sizing& sizing) const {
                 sizing = {false, r, top};
                 return true;
             }
-            if (top > y + grip)
-                break;
+            if (top > y + grip) break;
         }
     }
     return false;
@@ -1080,18 +1026,15 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
         if (col >= fixedCols_ && row >= fixedRows_) {
             if (col == col_ && row == row_) {
                 // A click on the current cell of a grid that already had the focus edits it.
-                if (!byClick && (options_ & goEditing) && !editorMode_)
-                    ShowEditor();
+                if (!byClick && (options_ & goEditing) && !editorMode_) ShowEditor();
             } else {
-                if (!(options_ & goAlwaysShowEditor))
-                    HideEditor();
+                if (!(options_ & goAlwaysShowEditor)) HideEditor();
                 MoveCurrent(col, row);
             }
         }
     }
     event->accept();
-    if (OnMouseDown)
-        OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
+    if (OnMouseDown) OnMouseDown(event->button(), event->modifiers(), pos.x(), pos.y());
 }
 
 void TStringGrid::mouseMoveEvent(QMouseEvent* event) {

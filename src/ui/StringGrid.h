@@ -224,6 +224,7 @@ private:
     bool writingBack_ = false;   // cell written from the editor
     std::string editOriginal_;   // the cell's bytes when the editor opened (for Escape)
     bool focusedByClick_ = false;
+    bool forwardingKey_ = false; // a typed key on its way from the grid to the editor
     Sizing sizing_;
     bool sizingActive_ = false;
 };
