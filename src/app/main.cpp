@@ -1,12 +1,35 @@
-#include <QApplication>
-#include <QLabel>
+#include "AppSetup.h"
+#include "SecondaryForms.h"
+#include "SettingsFile.h"
+#include "Unit1.h"
+#include "splash.h"
 
-// Placeholder until the main window lands: shows that the build works.
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "platform/library.h"
+
+#include <QApplication>
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Markvane"));
-    QLabel label(QStringLiteral("Markvane: メインウィンドウは準備中です"));
-    label.resize(360, 80);
-    label.show();
+    mv::SetupApplication(app);
+
+    // The splash is painted once before the slow start-up work.
+    auto* splash = new mv::TfrmSplash;
+    splash->show();
+    try {
+        splash->FormShow();
+    } catch (const mv::Error& e) {
+        mv::Dialogs::current().showError(e.text());
+    }
+    QApplication::processEvents();
+    splash->repaint();
+
+    mv::TForm1 form(mv::SettingsPathFor(mv::library::executablePath()), splash);
+    mv::TfrmVersion frmVersion(&form);
+    mv::TfrmAdd frmAdd(&form);
+    mv::TfrmProperty frmProperty(&form);
+    mv::TForm2 form2(&form);
+    form.show();
     return app.exec();
 }

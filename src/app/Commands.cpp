@@ -1,0 +1,196 @@
+#include "Commands.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QMainWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace mv {
+namespace {
+
+struct Item {
+    const char* name;
+    const char16_t* caption;
+    const char* icon; // theme icon name, or nullptr
+    const char16_t* hint = nullptr;
+};
+
+QAction* makeAction(QObject* owner, const Item& item, const QString& suffix = {}) {
+    auto* a = new QAction(QString::fromUtf16(item.caption), owner);
+    a->setObjectName(QString::fromLatin1(item.name) + suffix);
+    if (item.icon) a->setIcon(QIcon::fromTheme(QString::fromLatin1(item.icon)));
+    const QString hint = item.hint ? QString::fromUtf16(item.hint) : QString();
+    a->setProperty("hint", hint);
+    a->setToolTip(hint.isEmpty() ? a->text() : hint);
+    return a;
+}
+
+QAction* separator(QObject* owner) {
+    auto* a = new QAction(owner);
+    a->setSeparator(true);
+    return a;
+}
+
+// A submenu item: an action carrying a menu, shown on toolbars as a drop-down button.
+QAction* makeSubmenu(QWidget* owner, const Item& item, const QString& suffix,
+                     const std::vector<const Item*>& children) {
+    QAction* a = makeAction(owner, item, suffix);
+    auto* menu = new QMenu(owner);
+    menu->setObjectName(a->objectName() + QStringLiteral("_Menu"));
+    for (const Item* child : children) {
+        if (!child) menu->addAction(separator(owner));
+        else menu->addAction(makeAction(owner, *child, suffix));
+    }
+    a->setMenu(menu);
+    return a;
+}
+
+QToolBar* makeToolBar(QMainWindow* window, const char* name, const QString& title) {
+    auto* bar = new QToolBar(title, window);
+    bar->setObjectName(QString::fromLatin1(name));
+    bar->setFloatable(false);
+    bar->setMovable(true);
+    bar->setAllowedAreas(Qt::AllToolBarAreas);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return bar;
+}
+
+void addTo(QToolBar* bar, QAction* a) {
+    bar->addAction(a);
+    if (a->menu()) {
+        if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
+            button->setPopupMode(QToolButton::InstantPopup);
+    }
+}
+
+const Item kMain[] = {
+    {"TB_ChangeFavoiteDir", u"お気に入りフォルダの変更", "folder-favorites"},
+    {"TB_Refresh", u"最新の情報に更新", "view-refresh", u"フォルダ・お気に入りファイルを再読み込みします"},
+    {"TBArchive", u"圧縮ファイル作成", "archive-insert", u"全お気に入りをLHA形式で圧縮保存します"},
+    {"TB_EasyView", u"簡易表示", "view-list-icons"},
+    {"TBHelp", u"ヘルプ", "help-contents"},
+    {"TB_Version", u"バージョン情報", "help-about"},
+    {"TB_End", u"終了", "application-exit", u"Markvaneを終了します"},
+    {"TB_CheckGetDateCancel", u"更新日取得の中止", "process-stop"},
+};
+
+const Item kFolderNew{"TB_Folder_New", u"新規フォルダの作成", "folder-new"};
+const Item kFolderCopy{"TB_Folder_Copy", u"フォルダのコピー", "edit-copy"};
+const Item kFolderCut{"TB_Folder_Cut", u"フォルダの切り取り", "edit-cut"};
+const Item kFolderPaste{"TB_Folder_Paste", u"フォルダの貼り付け", "edit-paste"};
+const Item kFolderDelete{"TB_Folder_Delete", u"フォルダの削除", "edit-delete"};
+const Item kFolderHide{"TB_Folder_Hide", u"フォルダ内の全ファイルの隠し属性を反転", "view-hidden"};
+
+const Item kAdd{"TB_Add", u"追加", "list-add"};
+const Item kEdit{"TBSubmenu_Edit", u"編集", "document-edit"};
+const Item kCopy{"TB_Copy", u"コピー", "edit-copy"};
+const Item kCut{"TB_Cut", u"切り取り", "edit-cut"};
+const Item kPaste{"TB_Paste", u"貼り付け", "edit-paste"};
+const Item kDelete{"TB_Delete", u"削除", "edit-delete"};
+const Item kHideChange{"TB_HideChange", u"隠し属性の反転", "view-hidden"};
+const Item kGetDate{"TB_GetDate", u"更新日取得", "view-calendar-day"};
+const Item kCheck{"TBSubmenu_Check", u"チェック", "checkbox"};
+const Item kCheckOn{"TB_CheckOn", u"全てにチェックを入れる", nullptr};
+const Item kCheckOff{"TB_CheckOff", u"全てのチェックを外す", nullptr};
+const Item kCheckChange{"TB_CheckChange", u"全てのチェックを反転させる", nullptr};
+const Item kCheckEdit{"TBSubmenu_CheckEdit", u"チェックされた物の編集", "edit-select-all"};
+const Item kCheckCopy{"TB_CheckCopy", u"コピー", "edit-copy"};
+const Item kCheckCut{"TB_CheckCut", u"切り取り", "edit-cut"};
+const Item kCheckDelete{"TB_CheckDelete", u"削除", "edit-delete"};
+const Item kCheckHideChange{"TB_CheckHideChange", u"隠し属性の反転", "view-hidden"};
+const Item kCheckGetDate{"TB_CheckGetDate", u"更新日取得", "view-calendar-day"};
+const Item kShowBrowser{"TB_ShowBrowser", u"ブラウザで開く", "internet-web-browser"};
+const Item kProperty{"TB_Property", u"プロパティウインドウの表示", "document-properties"};
+
+const Item kSort[] = {
+    {"TB_SortBySite", u"サイト名でソート", "view-sort-ascending"},
+    {"TB_SortByURL", u"URLでソート", "view-sort-ascending-name"},
+    {"TB_Col", u"列幅の設定", "distribute-horizontal"},
+    {"TB_Font", u"フォント設定", "preferences-desktop-font", u"フォルダツリー・お気に入り一覧のフォントを変更します"},
+    {"TB_Print", u"表の印刷", "document-print", u"現在表示されているお気に入り一覧を印刷します"},
+};
+
+// The list menu and the list toolbar hold the same items in the same order.
+std::vector<QAction*> listItems(QWidget* owner, const QString& suffix) {
+    return {
+        makeAction(owner, kAdd, suffix),
+        makeSubmenu(owner, kEdit, suffix,
+                    {&kCopy, &kCut, &kPaste, nullptr, &kDelete, nullptr, &kHideChange, &kGetDate}),
+        separator(owner),
+        makeSubmenu(owner, kCheck, suffix, {&kCheckOn, &kCheckOff, &kCheckChange}),
+        makeSubmenu(owner, kCheckEdit, suffix,
+                    {&kCheckCopy, &kCheckCut, &kCheckDelete, nullptr, &kCheckHideChange, nullptr,
+                     &kCheckGetDate}),
+        separator(owner),
+        makeAction(owner, kShowBrowser, suffix),
+        separator(owner),
+        makeAction(owner, kProperty, suffix),
+    };
+}
+
+std::vector<QAction*> folderItems(QWidget* owner, const QString& suffix) {
+    return {makeAction(owner, kFolderNew, suffix),    separator(owner),
+            makeAction(owner, kFolderCopy, suffix),   makeAction(owner, kFolderCut, suffix),
+            makeAction(owner, kFolderPaste, suffix),  separator(owner),
+            makeAction(owner, kFolderDelete, suffix), separator(owner),
+            makeAction(owner, kFolderHide, suffix)};
+}
+
+} // namespace
+
+CommandBars BuildCommands(QMainWindow* window) {
+    CommandBars bars;
+    const QString toolbar = QStringLiteral("_Toolbar");
+
+    bars.mainToolbar = makeToolBar(window, "MainToolbar", QStringLiteral("メインツールバー"));
+    for (const Item& item : kMain) addTo(bars.mainToolbar, makeAction(window, item));
+    QAction* easy = window->findChild<QAction*>(QStringLiteral("TB_EasyView"));
+    easy->setCheckable(true);
+    window->findChild<QAction*>(QStringLiteral("TB_CheckGetDateCancel"))->setVisible(false);
+
+    bars.folderToolbar = makeToolBar(window, "FolderToolbar", QStringLiteral("フォルダツールバー"));
+    for (QAction* a : folderItems(window, toolbar)) addTo(bars.folderToolbar, a);
+    bars.folderMenu = new QMenu(window);
+    bars.folderMenu->setObjectName(QStringLiteral("TBPopupMenu_Folder"));
+    for (QAction* a : folderItems(window, {})) bars.folderMenu->addAction(a);
+
+    bars.listToolbar = makeToolBar(window, "TBPopupMenu_List_ToolBar", QStringLiteral("リストツールバー"));
+    for (QAction* a : listItems(window, toolbar)) addTo(bars.listToolbar, a);
+    bars.listMenu = new QMenu(window);
+    bars.listMenu->setObjectName(QStringLiteral("TBPopupMenu_List"));
+    for (QAction* a : listItems(window, {})) bars.listMenu->addAction(a);
+
+    window->addToolBar(Qt::TopToolBarArea, bars.mainToolbar);
+    window->addToolBarBreak(Qt::TopToolBarArea);
+    window->addToolBar(Qt::TopToolBarArea, bars.folderToolbar);
+    window->addToolBarBreak(Qt::TopToolBarArea);
+    window->addToolBar(Qt::TopToolBarArea, bars.listToolbar);
+
+    bars.sortBar = new QToolBar(QStringLiteral("ソートバー"), window);
+    bars.sortBar->setObjectName(QStringLiteral("SortBar"));
+    bars.sortBar->setMovable(false);
+    bars.sortBar->setFloatable(false);
+    bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    for (const Item& item : kSort) addTo(bars.sortBar, makeAction(window, item));
+    return bars;
+}
+
+const std::vector<const char*>& ViewModeItems() {
+    static const std::vector<const char*> items = {
+        "TB_ChangeFavoiteDir", "TB_Refresh", "TBArchive", "TB_EasyView", "TBHelp", "TB_Version",
+        "TB_End", "TB_CheckGetDateCancel", "TB_SortBySite", "TB_SortByURL", "TB_Col", "TB_Font",
+        "TB_Print", "TB_Folder_New_Toolbar", "TB_Folder_Copy_Toolbar", "TB_Folder_Cut_Toolbar",
+        "TB_Folder_Paste_Toolbar", "TB_Folder_Delete_Toolbar", "TB_Folder_Hide_Toolbar",
+        "TB_Add_Toolbar", "TBSubmenu_Edit_Toolbar", "TB_Copy_Toolbar", "TB_Cut_Toolbar",
+        "TB_Paste_Toolbar", "TB_Delete_Toolbar", "TB_HideChange_Toolbar", "TB_GetDate_Toolbar",
+        "TBSubmenu_Check_Toolbar", "TB_CheckOn_Toolbar", "TB_CheckOff_Toolbar",
+        "TB_CheckChange_Toolbar", "TBSubmenu_CheckEdit_Toolbar", "TB_CheckCopy_Toolbar",
+        "TB_CheckCut_Toolbar", "TB_CheckDelete_Toolbar", "TB_CheckHideChange_Toolbar",
+        "TB_CheckGetDate_Toolbar", "TB_ShowBrowser_Toolbar", "TB_Property_Toolbar",
+        "TB_EasyView"};
+    return items;
+}
+
+} // namespace mv

@@ -1,0 +1,18 @@
+#pragma once
+// The program's questions as real Qt dialogs with Japanese titles and buttons.
+
+#include "platform/dialogs.h"
+
+namespace mv {
+
+class QtDialogs final : public Dialogs {
+public:
+    MsgButton message(MsgType type, const QString& text, unsigned buttons,
+                      const QString& caption = {}) override;
+    std::optional<QString> inputBox(const QString& caption, const QString& prompt,
+                                    const QString& initial) override;
+    std::optional<QString> saveFileName(const QStringList& filters,
+                                        const QString& defaultExt) override;
+};
+
+} // namespace mv

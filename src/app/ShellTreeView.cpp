@@ -1,0 +1,145 @@
+#include "ShellTreeView.h"
+
+#include "platform/codepage.h"
+#include "platform/error.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QMouseEvent>
+
+namespace mv {
+namespace {
+
+// Shows, at the top level, only the root folder; below it every folder.
+class RootOnlyProxy final : public QSortFilterProxyModel {
+public:
+    QString rootPath;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        auto* fs = static_cast<QFileSystemModel*>(sourceModel());
+        const QModelIndex index = fs->index(row, 0, parent);
+        const QString path = fs->filePath(index);
+        if (QDir::cleanPath(fs->filePath(parent)) == QDir::cleanPath(QFileInfo(rootPath).absolutePath()))
+            return path == rootPath;
+        return true;
+    }
+};
+
+} // namespace
+
+QString favoritesFolder() {
+    QString path = qEnvironmentVariable("MARKVANE_FAVORITES");
+    if (path.isEmpty()) path = QDir::homePath() + QStringLiteral("/Favorites");
+    QDir().mkpath(path);
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
+    setHeaderHidden(true);
+    setRootIsDecorated(false); // no expand button or lines at the root level
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    Rebuild(favoritesFolder());
+}
+
+void TShellTreeView::Rebuild(const QString& path) {
+    auto* oldModel = model_;
+    auto* oldProxy = proxy_;
+    model_ = new QFileSystemModel(this);
+    model_->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    model_->setReadOnly(true);
+    model_->setResolveSymlinks(false);
+    const QString parentPath = QFileInfo(path).absolutePath();
+    model_->setRootPath(path);
+    auto* proxy = new RootOnlyProxy;
+    proxy->setParent(this);
+    proxy->rootPath = path;
+    proxy->setSourceModel(model_);
+    proxy->setDynamicSortFilter(true);
+    proxy->sort(0, Qt::AscendingOrder);
+    proxy_ = proxy;
+    QItemSelectionModel* oldSelection = selectionModel();
+    setModel(proxy_);
+    delete oldSelection;
+    for (int c = 1; c < proxy_->columnCount(); ++c) hideColumn(c);
+    setRootIndex(proxy_->mapFromSource(model_->index(parentPath)));
+    rootPath_ = path;
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TShellTreeView::OnCurrentChanged);
+    delete oldProxy;
+    delete oldModel;
+    lastSelected_.clear();
+    const QModelIndex top = proxy_->mapFromSource(model_->index(path));
+    expand(top);
+    setCurrentIndex(top);
+}
+
+void TShellTreeView::setRoot(const QString& root) {
+    if (root.compare(root_, Qt::CaseInsensitive) == 0) return;
+    QString path;
+    if (root.compare(kFavoritesToken, Qt::CaseInsensitive) == 0) {
+        path = favoritesFolder();
+    } else {
+        QFileInfo info(root);
+        if (root.isEmpty() || !info.isDir())
+            throw Error(QStringLiteral("パス設定エラー : \"%1\"").arg(root));
+        path = QDir::cleanPath(info.absoluteFilePath());
+    }
+    root_ = root;
+    Rebuild(path);
+}
+
+std::string TShellTreeView::SelectedPath() const { return fromQt(SelectedQPath()); }
+
+QString TShellTreeView::SelectedQPath() const { return PathAt(currentIndex()); }
+
+QString TShellTreeView::PathAt(const QModelIndex& index) const {
+    if (!index.isValid() || !proxy_) return {};
+    return model_->filePath(proxy_->mapToSource(index));
+}
+
+bool TShellTreeView::selectPath(const QString& path) {
+    const QModelIndex source = model_->index(path);
+    if (!source.isValid()) return false;
+    const QModelIndex index = proxy_->mapFromSource(source);
+    if (!index.isValid()) return false;
+    setCurrentIndex(index);
+    scrollTo(index);
+    return true;
+}
+
+void TShellTreeView::Refresh() {
+    const QString selected = SelectedQPath();
+    Rebuild(rootPath_);
+    if (!selected.isEmpty() && selected != rootPath_ && QFileInfo(selected).isDir()) {
+        // The model loads folders lazily; reveal the parents so the folder can be selected.
+        QString p = QFileInfo(selected).absolutePath();
+        while (p.startsWith(rootPath_) && p != rootPath_) {
+            model_->fetchMore(model_->index(p));
+            p = QFileInfo(p).absolutePath();
+        }
+        selectPath(selected);
+    }
+}
+
+void TShellTreeView::OnCurrentChanged() {
+    const QString now = SelectedQPath();
+    if (now == lastSelected_) return;
+    lastSelected_ = now;
+    emit Change();
+}
+
+void TShellTreeView::mousePressEvent(QMouseEvent* event) {
+    // A right click selects the folder under the mouse before its menu opens.
+    if (event->button() == Qt::RightButton) {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        if (index.isValid()) setCurrentIndex(index);
+    }
+    QTreeView::mousePressEvent(event);
+}
+
+} // namespace mv

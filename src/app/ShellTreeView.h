@@ -1,0 +1,60 @@
+#pragma once
+// The folder tree: the favorites folder as the single top node with its folders below
+// (hidden ones included), watched for changes by the file-system model.
+
+#include <QSortFilterProxyModel>
+#include <QTreeView>
+
+#include <string>
+
+class QFileSystemModel;
+
+namespace mv {
+
+// The favorites folder: $MARKVANE_FAVORITES, else ~/Favorites; created when missing.
+QString favoritesFolder();
+
+class TShellTreeView : public QTreeView {
+    Q_OBJECT
+public:
+    static inline const QString kFavoritesToken = QStringLiteral("rfFavorites");
+
+    explicit TShellTreeView(QWidget* parent = nullptr);
+
+    // The root as set: the token "rfFavorites" or a folder path.
+    QString Root() const { return root_; }
+    // Rebuilds the tree on `root` and selects its top node, unless it equals the current root
+    // without regard to case. Throws mv::Error "パス設定エラー : "<path>"" for a root that is
+    // not an existing folder; the tree then keeps its root.
+    void setRoot(const QString& root);
+
+    QString RootPath() const { return rootPath_; }
+    // The file-system path of the selected folder (empty when nothing is selected).
+    std::string SelectedPath() const;
+    QString SelectedQPath() const;
+    bool selectPath(const QString& path);
+    // The folder at a view position, or empty.
+    QString PathAt(const QModelIndex& index) const;
+
+    // Re-reads the folders from disk and selects the same folder again.
+    void Refresh();
+
+signals:
+    // The selected folder changed (also when the root changed).
+    void Change();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void Rebuild(const QString& path);
+    void OnCurrentChanged();
+
+    QFileSystemModel* model_ = nullptr;
+    QSortFilterProxyModel* proxy_ = nullptr;
+    QString root_ = kFavoritesToken;
+    QString rootPath_;
+    QString lastSelected_;
+};
+
+} // namespace mv

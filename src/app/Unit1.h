@@ -1,0 +1,91 @@
+#pragma once
+// The main window: folder tree on the left, the favorites grid on the right, toolbars on top
+// and a status bar with a progress bar. Its handlers carry the program's behaviour.
+
+#include "Commands.h"
+#include "SettingsFile.h"
+#include "favorites/FindFile.h"
+#include "favorites/FolderListing.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QTimer;
+
+namespace mv {
+
+class TMOStringGrid;
+class TShellTreeView;
+class TStatusBar;
+class TStatusProgressBar;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // `splash` is hidden and released after the first show.
+    explicit TForm1(std::string settingsPath, QWidget* splash = nullptr);
+    ~TForm1() override;
+
+    // Components of the window.
+    TShellTreeView* ShellTreeView1 = nullptr;
+    TMOStringGrid* StringGrid1 = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TStatusProgressBar* StatusProgressBar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFindFile FindFile1;
+    CommandBars Bars;
+
+    // Shared state.
+    FolderListing Listing;
+    bool ListingEnabled = false;
+    int DefaultTextColumnWidth = 64;
+    std::string StartupRootPath;
+    std::vector<std::string> ItemClipboard;
+    std::string FolderClipboard;
+    // Edit context: the row whose cells are compared with the file at the next commit.
+    std::string EditPath, EditUrl, EditComment;
+    int EditRow = -1;
+
+    SettingsFile& Settings() { return settings_; }
+    QAction* Action(const char* name) const;
+    // True while a listing runs; commands that change files or list again do nothing then.
+    bool Busy() const { return listing_; }
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void TB_EndClick();
+    void TB_RefreshClick();
+    void TB_EasyViewClick();
+    void ShellTreeView1Change(); // the folder listing
+    void StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter);
+    void UpdateCommandStates();
+    void ApplyViewMode();
+
+    // Listing steps, public for the commands of other windows.
+    void ClearGridRows();
+    void WidenColumnToFit(int col, int row);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void Connect(const char* name, void (TForm1::*handler)());
+    // Runs a handler; an error it raises ends it and is shown in the error box.
+    void Guarded(const std::function<void()>& handler);
+    void AddFoundFile(const std::string& fileName, const std::string& path);
+
+    SettingsFile settings_;
+    QWidget* splash_ = nullptr;
+    bool shown_ = false;
+    bool listing_ = false;
+    bool relistWanted_ = false;
+};
+
+} // namespace mv

@@ -1,0 +1,59 @@
+#pragma once
+// A real main window over a temporary favorites folder and settings file.
+
+#include "app/Unit1.h"
+#include "app/ShellTreeView.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
+#include "ui/MOStringGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace mvtest {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string favorites = dir / "Favorites";
+    std::string settings = dir / "markvane.ini";
+    ScriptedDialogs dialogs;
+    std::unique_ptr<mv::TForm1> form;
+
+    void SetUp() override {
+        std::filesystem::create_directories(favorites);
+        ::setenv("MARKVANE_FAVORITES", favorites.c_str(), 1);
+    }
+    void TearDown() override {
+        if (form) form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form.reset();
+        ::unsetenv("MARKVANE_FAVORITES");
+    }
+
+    void writeFavorite(const std::string& relPath, const std::string& url,
+                       const std::string& comment = {}) {
+        std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
+        if (!comment.empty()) text += "[Comment]\r\nComment=" + comment + "\r\n";
+        writeBytes(favorites + "/" + relPath, text);
+    }
+
+    // Creates and shows the window (which lists the favorites folder).
+    mv::TForm1& open() {
+        form = std::make_unique<mv::TForm1>(settings);
+        form->show();
+        QApplication::processEvents();
+        return *form;
+    }
+
+    mv::TMOStringGrid& grid() { return *form->StringGrid1; }
+    std::string cell(int c, int r) { return grid().Cells(c, r); }
+    void select(const std::string& folder) {
+        ASSERT_TRUE(form->ShellTreeView1->selectPath(QString::fromStdString(folder)));
+        QApplication::processEvents();
+    }
+};
+
+} // namespace mvtest
