@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <tuple>
 #include <vector>
 
 namespace mv::test {
@@ -83,6 +84,38 @@ TEST_F(CheckCells, OtherColumnsMoveTheCurrentCellAndReportIt) {
     EXPECT_EQ(selections[0].col, 1);
     EXPECT_EQ(selections[0].row, 6);
     EXPECT_EQ(mouseDowns.size(), 1u);
+}
+
+// The hook a descendant overrides to hear of toggles, from the cell and from the editor.
+class HookedGrid : public TMOStringGrid {
+public:
+    std::vector<std::tuple<int, int, bool>> toggles;
+
+protected:
+    void CheckCellClick(int col, int row, bool check) override {
+        toggles.emplace_back(col, row, check);
+    }
+};
+
+TEST(CheckCellHook, ReportsTheNewStateOfEachToggle) {
+    QWidget window;
+    auto* grid = new HookedGrid;
+    (new QVBoxLayout(&window))->addWidget(grid);
+    ConfigureFavoritesGrid(*grid);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    grid->setCells(0, 2, "1");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(0, 2).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->CellRect(0, 2).center());
+    grid->setCol(0);
+    grid->setRow(4);
+    grid->setEditorMode(true);
+    ASSERT_TRUE(grid->Editor()->isVisible());
+    QTest::mouseClick(grid->Editor(), Qt::LeftButton, {}, grid->Editor()->rect().center());
+    const std::vector<std::tuple<int, int, bool>> expected = {
+        {0, 2, false}, {0, 2, true}, {0, 4, true}};
+    EXPECT_EQ(grid->toggles, expected);
+    EXPECT_EQ(grid->Cells(0, 4), "1");
 }
 
 class CurrentCell : public GridFixture {};
