@@ -154,6 +154,8 @@ void TForm1::FormCreate() {
         columns[c].setButtonStyle(c == 0 ? cbsCheckBox : cbsSimple);
         columns[c].setCanEdit(true);
         columns[c].setFont(MsPGothicFont(12));
+        columns[c].setFixCellFont(MsPGothicFont(12));
+        columns[c].setColor(Qt::white);
     }
     StringGrid1->OnDrawCell = [this](int col, int row, const QRect& rect, TGridDrawState,
                                      QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
