@@ -6,6 +6,11 @@
 
 namespace mv {
 
+class TForm1;
+
+// Creates the four windows in start-up order, owned by and known to the main window.
+void CreateSecondaryForms(TForm1& form);
+
 class TfrmVersion : public QDialog {
     Q_OBJECT
 public:

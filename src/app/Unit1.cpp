@@ -114,14 +114,51 @@ void TForm1::BuildLayout() {
     StatusProgressBar1->setValue(0);
     StatusProgressBar1->setStatusBar(StatusBar1);
 
-    Connect("TB_End", &TForm1::TB_EndClick);
-    Connect("TB_Refresh", &TForm1::TB_RefreshClick);
-    Connect("TB_EasyView", &TForm1::TB_EasyViewClick);
+    ConnectCommands();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(100);
     connect(Timer1, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
+}
+
+void TForm1::ConnectCommands() {
+    Connect("TB_End", &TForm1::TB_EndClick);
+    Connect("TB_Refresh", &TForm1::TB_RefreshClick);
+    Connect("TB_EasyView", &TForm1::TB_EasyViewClick);
+    Connect("TB_CheckOn", &TForm1::TB_CheckOnClick);
+    Connect("TB_CheckOff", &TForm1::TB_CheckOffClick);
+    Connect("TB_CheckChange", &TForm1::TB_CheckChangeClick);
+    Connect("TB_SortBySite", &TForm1::TB_SortBySiteClick);
+    Connect("TB_SortByURL", &TForm1::TB_SortByURLClick);
+    Connect("TB_Copy", &TForm1::TB_CopyClick);
+    Connect("TB_Cut", &TForm1::TB_CutClick);
+    Connect("TB_Paste", &TForm1::TB_PasteClick);
+    Connect("TB_CheckCopy", &TForm1::TB_CheckCopyClick);
+    Connect("TB_CheckCut", &TForm1::TB_CheckCutClick);
+    Connect("TB_Delete", &TForm1::TB_DeleteClick);
+    Connect("TB_CheckDelete", &TForm1::TB_CheckDeleteClick);
+    Connect("TB_HideChange", &TForm1::TB_HideChangeClick);
+    Connect("TB_CheckHideChange", &TForm1::TB_CheckHideChangeClick);
+    Connect("TB_Folder_Hide", &TForm1::TB_Folder_HideClick);
+    Connect("TB_Folder_New", &TForm1::TB_Folder_NewClick);
+    Connect("TB_Folder_Copy", &TForm1::TB_Folder_CopyClick);
+    Connect("TB_Folder_Cut", &TForm1::TB_Folder_CutClick);
+    Connect("TB_Folder_Paste", &TForm1::TB_Folder_PasteClick);
+    Connect("TB_Folder_Delete", &TForm1::TB_Folder_DeleteClick);
+    Connect("TB_Add", &TForm1::TB_AddClick);
+    Connect("TB_Property", &TForm1::TB_PropertyClick);
+    Connect("TB_ChangeFavoiteDir", &TForm1::TB_ChangeFavoiteDirClick);
+    Connect("TB_Col", &TForm1::TB_ColClick);
+    Connect("TB_Font", &TForm1::TB_FontClick);
+    Connect("TB_Version", &TForm1::TB_VersionClick);
+    Connect("TB_ShowBrowser", &TForm1::TB_ShowBrowserClick);
+    Connect("TBHelp", &TForm1::TBHelpClick);
+    Connect("TB_GetDate", &TForm1::TB_GetDateClick);
+    Connect("TB_CheckGetDate", &TForm1::TB_CheckGetDateClick);
+    Connect("TB_CheckGetDateCancel", &TForm1::TB_CheckGetDateCancelClick);
+    Connect("TBArchive", &TForm1::TBArchiveClick);
+    Connect("TB_Print", &TForm1::TB_PrintClick);
 }
 
 void TForm1::Connect(const char* name, void (TForm1::*handler)()) {
@@ -157,6 +194,13 @@ void TForm1::FormCreate() {
         columns[c].setFixCellFont(MsPGothicFont(12));
         columns[c].setColor(Qt::white);
     }
+    StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) {
+        Guarded([&] { StringGrid1SelectCell(col, row, canSelect); });
+    };
+    StringGrid1->OnExit = [this] { Guarded([this] { StringGrid1Exit(); }); };
+    StringGrid1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { StringGrid1MouseDown(button, x, y); });
+    };
     StringGrid1->OnDrawCell = [this](int col, int row, const QRect& rect, TGridDrawState,
                                      QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
 

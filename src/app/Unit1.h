@@ -19,6 +19,10 @@ namespace mv {
 
 class TMOStringGrid;
 class TShellTreeView;
+class TfrmVersion;
+class TfrmAdd;
+class TfrmProperty;
+class TForm2;
 class TStatusBar;
 class TStatusProgressBar;
 
@@ -49,6 +53,12 @@ public:
     std::string EditPath, EditUrl, EditComment;
     int EditRow = -1;
 
+    // The secondary windows, created at start by CreateSecondaryForms.
+    TfrmVersion* frmVersion = nullptr;
+    TfrmAdd* frmAdd = nullptr;
+    TfrmProperty* frmProperty = nullptr;
+    TForm2* Form2 = nullptr;
+
     SettingsFile& Settings() { return settings_; }
     QAction* Action(const char* name) const;
     // True while a listing runs; commands that change files or list again do nothing then.
@@ -66,6 +76,54 @@ public:
     void UpdateCommandStates();
     void ApplyViewMode();
 
+    // Editing in the grid, check marks and sorting (Unit1Edit.cpp).
+    void StringGrid1SelectCell(int col, int row, bool& canSelect);
+    void StringGrid1Exit();
+    void StringGrid1MouseDown(Qt::MouseButton button, int x, int y);
+    void CommitRowEdits();
+    void TB_CheckOnClick();
+    void TB_CheckOffClick();
+    void TB_CheckChangeClick();
+    void TB_SortBySiteClick();
+    void TB_SortByURLClick();
+    void SortRowsByColumn(int col);
+
+    // Organising favorites and folders (Unit1Organize.cpp).
+    void TB_CopyClick();
+    void TB_CutClick();
+    void TB_PasteClick();
+    void TB_CheckCopyClick();
+    void TB_CheckCutClick();
+    void TB_DeleteClick();
+    void TB_CheckDeleteClick();
+    void TB_HideChangeClick();
+    void TB_CheckHideChangeClick();
+    void TB_Folder_HideClick();
+    void TB_Folder_NewClick();
+    void TB_Folder_CopyClick();
+    void TB_Folder_CutClick();
+    void TB_Folder_PasteClick();
+    void TB_Folder_DeleteClick();
+
+    // The secondary windows, browser and help (Unit1Dialogs.cpp).
+    void TB_AddClick();
+    void TB_PropertyClick();
+    void TB_ChangeFavoiteDirClick();
+    void TB_ColClick();
+    void TB_FontClick();
+    void TB_VersionClick();
+    void TB_ShowBrowserClick();
+    void TBHelpClick();
+
+    // Update dates (Unit1Dates.cpp).
+    void TB_GetDateClick();
+    void TB_CheckGetDateClick();
+    void TB_CheckGetDateCancelClick();
+
+    // The archive (Unit1Archive.cpp) and printing (Unit1Print.cpp).
+    void TBArchiveClick();
+    void TB_PrintClick();
+
     // Listing steps, public for the commands of other windows.
     void ClearGridRows();
     void WidenColumnToFit(int col, int row);
@@ -74,11 +132,13 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
-    void BuildLayout();
-    void Connect(const char* name, void (TForm1::*handler)());
     // Runs a handler; an error it raises ends it and is shown in the error box.
     void Guarded(const std::function<void()>& handler);
+
+private:
+    void BuildLayout();
+    void ConnectCommands();
+    void Connect(const char* name, void (TForm1::*handler)());
     void AddFoundFile(const std::string& fileName, const std::string& path);
 
     SettingsFile settings_;

@@ -26,10 +26,7 @@ int main(int argc, char** argv) {
     splash->repaint();
 
     mv::TForm1 form(mv::SettingsPathFor(mv::library::executablePath()), splash);
-    mv::TfrmVersion frmVersion(&form);
-    mv::TfrmAdd frmAdd(&form);
-    mv::TfrmProperty frmProperty(&form);
-    mv::TForm2 form2(&form);
+    mv::CreateSecondaryForms(form);
     form.show();
     return app.exec();
 }

@@ -1,0 +1,9 @@
+#include "Unit1.h"
+
+// These commands are not wired to their behaviour yet.
+
+namespace mv {
+
+void TForm1::TB_PrintClick() {}
+
+} // namespace mv
