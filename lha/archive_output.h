@@ -47,10 +47,11 @@ public:
 protected:
     // The one place bytes reach the file; a test double can fail here.
     virtual void writeToFile(std::uint64_t offset, const void* data, std::size_t size);
+    // Throws the LhaError for a failed system call (ENOSPC -> UNLHA_ERROR_DISK_SPACE, ...).
+    [[noreturn]] void fail(const std::string& what, int err);
 
 private:
     void flush();
-    [[noreturn]] void fail(const std::string& what, int err);
 
     std::string target_;
     std::string tempPath_;

@@ -34,7 +34,9 @@ void addExtension(std::vector<std::uint8_t>& b, std::size_t& nextSizeAt, std::ui
 
 } // namespace
 
-std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
+namespace {
+
+std::vector<std::uint8_t> build(const NewHeader& h, bool sizeFiller) {
     std::string dir, name;
     if (h.isDirectory) {
         dir = h.path;
@@ -86,13 +88,16 @@ std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
         addExtension(b, next, 0x44, utf8ToUtf16le(name));
         if (!dir.empty()) addExtension(b, next, 0x45, uDir);
     }
-    if (h.attribute != 0x20) {
+    if (h.attribute != 0x20 || sizeFiller) {
         const char attr[2] = {static_cast<char>(h.attribute & 0xFF),
                               static_cast<char>(h.attribute >> 8)};
         addExtension(b, next, 0x40, std::string_view(attr, 2));
     }
-    // A header whose size has a zero low byte would start with 0x00, the end marker.
-    if ((b.size() & 0xFF) == 0) b.push_back(0);
+    if (sizeFiller && h.attribute != 0x20) {
+        const char t[4] = {static_cast<char>(h.mtime), static_cast<char>(h.mtime >> 8),
+                           static_cast<char>(h.mtime >> 16), static_cast<char>(h.mtime >> 24)};
+        addExtension(b, next, 0x54, std::string_view(t, 4));
+    }
     if (b.size() > 0xFFFF)
         throw LhaError(UNLHA_ERROR_LONG_NAME, "name too long for an entry header: " + h.path);
     b[0] = static_cast<std::uint8_t>(b.size());
@@ -100,6 +105,18 @@ std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
     const std::uint16_t crc = crc16(0, b.data(), b.size());
     b[crcAt] = static_cast<std::uint8_t>(crc);
     b[crcAt + 1] = static_cast<std::uint8_t>(crc >> 8);
+    return b;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
+    auto b = build(h, false);
+    // A size with a zero low byte would make the header start with 0x00, the end marker.
+    // The format's remedy, a padding byte counted in the size, is ignored by 7-Zip, which
+    // then reads the padding as data; an extra extended header that repeats what the entry
+    // already says (its attribute, else its time) moves the size off the boundary instead.
+    if ((b.size() & 0xFF) == 0) b = build(h, true);
     return b;
 }
 

@@ -21,9 +21,9 @@ struct NewHeader {
 
 constexpr char kOsId = 'M';
 
-// The complete header; its size depends only on the path and attribute, so a header built
-// with zero sizes reserves exactly the room of the final one. Throws LhaError when the
-// header would exceed 65535 bytes.
+// The complete header; its size depends only on the path and attribute (never on sizes,
+// time or CRC), so a header built with zero sizes reserves exactly the room of the final one.
+// Throws LhaError when the header would exceed 65535 bytes.
 std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h);
 
 } // namespace lha

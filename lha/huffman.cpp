@@ -41,26 +41,25 @@ std::vector<std::uint8_t> buildCodeLengths(std::span<const std::uint32_t> freq,
     for (std::size_t i = 2 * leaves - 2; i-- > 0;)
         depth[i] = depth[static_cast<std::size_t>(parent[i])] + 1;
 
-    // Count leaves per length; lengths beyond the limit are folded back while keeping the
-    // Kraft sum exactly 1 (move a leaf down from the deepest shorter level that has one).
-    std::vector<unsigned> count(std::max<unsigned>(maxLength, 64) + 1, 0);
-    unsigned overflow = 0;
-    for (std::size_t i = 0; i < leaves; ++i) {
-        unsigned d = depth[i];
-        if (d > maxLength) {
-            d = maxLength;
-            ++overflow;
+    // Count leaves per depth, then fold levels beyond the limit back: two siblings at the
+    // deepest level are replaced by one of them at their parent's place, and the other hangs
+    // below a shallower leaf. Each step keeps the Kraft sum, so the code stays complete.
+    unsigned maxDepth = 0;
+    for (std::size_t i = 0; i < leaves; ++i)
+        maxDepth = std::max(maxDepth, depth[i]);
+    std::vector<unsigned> count(std::max(maxDepth, maxLength) + 1, 0);
+    for (std::size_t i = 0; i < leaves; ++i)
+        ++count[depth[i]];
+    for (unsigned i = maxDepth; i > maxLength; --i) {
+        while (count[i] > 0) {
+            unsigned j = i - 2;
+            while (count[j] == 0)
+                --j;
+            count[i] -= 2;
+            count[i - 1] += 1;
+            count[j + 1] += 2;
+            count[j] -= 1;
         }
-        ++count[d];
-    }
-    while (overflow > 0) {
-        unsigned bits = maxLength - 1;
-        while (count[bits] == 0)
-            --bits;
-        --count[bits];
-        count[bits + 1] += 2;
-        --count[maxLength];
-        overflow = overflow >= 2 ? overflow - 2 : 0;
     }
 
     // Hand the lengths out again: most frequent symbols get the shortest codes.
