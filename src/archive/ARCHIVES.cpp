@@ -19,11 +19,11 @@ struct ExtensionType {
     TArchiverType type;
 };
 constexpr ExtensionType kExtensions[] = {
-    {".lzh", atLha},  {".cab", atCab},  {".zip", atZip},  {".jar", atZip},  {".war", atZip},
-    {".arj", atArj},  {".rar", atRar},  {".yz1", atYz1},  {".gca", atGCA},  {".gza", atBga},
-    {".bza", atBga},  {".bz2", atBZ2},  {".tar", atTar},  {".a", atTar},    {".lib", atTar},
-    {".deb", atTar},  {".rpm", atTar},  {".cpio", atTar}, {".gz", atTgz},   {".z", atTgz},
-    {".tgz", atTgz},  {".taz", atTgz},  {".7z", at7z},    {".exe", atAutoDetect}};
+    {".lzh", atLha}, {".cab", atCab}, {".zip", atZip},  {".jar", atZip},       {".war", atZip},
+    {".arj", atArj}, {".rar", atRar}, {".yz1", atYz1},  {".gca", atGCA},       {".gza", atBga},
+    {".bza", atBga}, {".bz2", atBZ2}, {".tar", atTar},  {".a", atTar},         {".lib", atTar},
+    {".deb", atTar}, {".rpm", atTar}, {".cpio", atTar}, {".gz", atTgz},        {".z", atTgz},
+    {".tgz", atTgz}, {".taz", atTgz}, {".7z", at7z},    {".exe", atAutoDetect}};
 
 // The libraries asked, in this order, whether they recognise an archive.
 struct CheckingLibrary {
@@ -32,26 +32,38 @@ struct CheckingLibrary {
     const char* prefix;
 };
 constexpr CheckingLibrary kCheckers[] = {
-    {atLha, "UNLHA32.DLL", "Unlha"}, {atZip, "UNZIP32.DLL", "UnZip"},
-    {atCab, "CAB32.DLL", "Cab"},     {atArj, "UNARJ32J.DLL", "Unarj"},
-    {atTar, "TAR32.DLL", "Tar"},     {atRar, "UNRAR32.DLL", "Unrar"},
-    {atBga, "BGA32.DLL", "Bga"},     {atYz1, "YZ1.DLL", "Yz1"},
+    {atLha, "UNLHA32.DLL", "Unlha"},  {atZip, "UNZIP32.DLL", "UnZip"},
+    {atCab, "CAB32.DLL", "Cab"},      {atArj, "UNARJ32J.DLL", "Unarj"},
+    {atTar, "TAR32.DLL", "Tar"},      {atRar, "UNRAR32.DLL", "Unrar"},
+    {atBga, "BGA32.DLL", "Bga"},      {atYz1, "YZ1.DLL", "Yz1"},
     {at7z, "7-zip32.dll", "SevenZip"}};
 
 std::unique_ptr<TArchiver> createArchiver(TArchiverType type) {
     switch (type) {
-    case atLha: return std::make_unique<TLha32>();
-    case atZip: return std::make_unique<TZip32>();
-    case atCab: return std::make_unique<TCab32>();
-    case atArj: return std::make_unique<TArj32>();
-    case atTar: return std::make_unique<TTar32>();
-    case atTgz: return std::make_unique<TTgz32>();
-    case atBZ2: return std::make_unique<TBZ232>();
-    case atRar: return std::make_unique<TRar32>();
-    case atBga: return std::make_unique<TBGA32>();
-    case atYz1: return std::make_unique<TYZ1>();
-    case at7z: return std::make_unique<TSevenZip32>();
-    default: return nullptr;
+    case atLha:
+        return std::make_unique<TLha32>();
+    case atZip:
+        return std::make_unique<TZip32>();
+    case atCab:
+        return std::make_unique<TCab32>();
+    case atArj:
+        return std::make_unique<TArj32>();
+    case atTar:
+        return std::make_unique<TTar32>();
+    case atTgz:
+        return std::make_unique<TTgz32>();
+    case atBZ2:
+        return std::make_unique<TBZ232>();
+    case atRar:
+        return std::make_unique<TRar32>();
+    case atBga:
+        return std::make_unique<TBGA32>();
+    case atYz1:
+        return std::make_unique<TYZ1>();
+    case at7z:
+        return std::make_unique<TSevenZip32>();
+    default:
+        return nullptr;
     }
 }
 
@@ -70,7 +82,8 @@ int progressProc(void*, unsigned, unsigned state, void* lpEis) {
 
 TArchiverType ArchiverTypeOfName(std::string_view fileName) {
     const size_t slash = fileName.rfind('/');
-    const std::string_view name = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const std::string_view name =
+        slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos) return atNone;
     std::string ext(name.substr(dot));
@@ -125,8 +138,7 @@ void TArchiveFile::SetArchiverType(TArchiverType type) {
         return;
     }
     if (type == atGCA || type == atBel) {
-        if (!(ComponentState & csLoading))
-            throw EArchiver(u"書庫の形式を特定できませんでした。"_s);
+        if (!(ComponentState & csLoading)) throw EArchiver(u"書庫の形式を特定できませんでした。"_s);
         type_ = type;
         return;
     }

@@ -38,18 +38,30 @@ struct SharedLibrary {
 
 SharedLibrary sharedLibraryOf(TAHtype type) {
     switch (type) {
-    case AHLha: return {"UNLHA32.DLL", "UnlhaGetRunning"};
-    case AHZip: return {"UNZip32.DLL", "UnZipGetRunning"};
-    case AHCab: return {"CAB32.DLL", "CabGetRunning"};
-    case AHArj: return {"Unarj32j.DLL", "UnarjGetRunning"};
-    case AHRar: return {"UnRar32.DLL", "UnrarGetRunning"};
-    case AHYz1: return {"Yz1.DLL", "Yz1GetRunning"};
-    case AHJack: return {"Jack32.DLL", "JackGetRunning"};
-    case AHBga: return {"Bga32.DLL", "BgaGetRunning"};
-    case AHGca: return {"UnGca32.DLL", "UnGCAGetRunning"};
-    case AHBel: return {"UnBel32.DLL", nullptr};
-    case AHUnknown: return {nullptr, nullptr};
-    default: return {"Tar32.DLL", "TarGetRunning"}; // the tar family
+    case AHLha:
+        return {"UNLHA32.DLL", "UnlhaGetRunning"};
+    case AHZip:
+        return {"UNZip32.DLL", "UnZipGetRunning"};
+    case AHCab:
+        return {"CAB32.DLL", "CabGetRunning"};
+    case AHArj:
+        return {"Unarj32j.DLL", "UnarjGetRunning"};
+    case AHRar:
+        return {"UnRar32.DLL", "UnrarGetRunning"};
+    case AHYz1:
+        return {"Yz1.DLL", "Yz1GetRunning"};
+    case AHJack:
+        return {"Jack32.DLL", "JackGetRunning"};
+    case AHBga:
+        return {"Bga32.DLL", "BgaGetRunning"};
+    case AHGca:
+        return {"UnGca32.DLL", "UnGCAGetRunning"};
+    case AHBel:
+        return {"UnBel32.DLL", nullptr};
+    case AHUnknown:
+        return {nullptr, nullptr};
+    default:
+        return {"Tar32.DLL", "TarGetRunning"}; // the tar family
     }
 }
 

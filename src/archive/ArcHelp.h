@@ -50,7 +50,9 @@ public:
 
 #define MV_ARCHELP_PROPERTY(Type, Name, Initial)                                                   \
 public:                                                                                            \
-    Type Name() const { return Name##_; }                                                          \
+    Type Name() const {                                                                            \
+        return Name##_;                                                                            \
+    }                                                                                              \
                                                                                                    \
 private:                                                                                           \
     Type Name##_ = Initial;

@@ -7,9 +7,13 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace mv {
 
-void TArchiver::LoadDLL() { throw EArchiver(u"Abstract method 'TArchiver.LoadDLL' was called"_s); }
+void TArchiver::LoadDLL() {
+    throw EArchiver(u"Abstract method 'TArchiver.LoadDLL' was called"_s);
+}
 
-void TArchiver::FreeDLL() { throw EArchiver(u"Abstract method 'TArchiver.FreeDLL' was called"_s); }
+void TArchiver::FreeDLL() {
+    throw EArchiver(u"Abstract method 'TArchiver.FreeDLL' was called"_s);
+}
 
 int TArchiver::ExtractFiles(void*, const std::string&, TOutputBuffer&, bool,
                             const std::vector<std::string>&, const std::string&,

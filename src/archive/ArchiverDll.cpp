@@ -8,18 +8,34 @@
 namespace mv {
 namespace {
 
-constexpr const char* kSuffixes[] = {
-    "",          "GetVersion",       "GetRunning",        "OpenArchive",     "CloseArchive",
-    "FindFirst", "FindNext",         "CheckArchive",      "SetOwnerWindowEx", "KillOwnerWindowEx",
-    "ExtractMem", "GetWriteTimeEx",  "GetCreateTimeEx",   "GetAccessTimeEx", "GetOriginalSizeEx",
-    "GetCompressedSizeEx", "GetArchiveType"};
+constexpr const char* kSuffixes[] = {"",
+                                     "GetVersion",
+                                     "GetRunning",
+                                     "OpenArchive",
+                                     "CloseArchive",
+                                     "FindFirst",
+                                     "FindNext",
+                                     "CheckArchive",
+                                     "SetOwnerWindowEx",
+                                     "KillOwnerWindowEx",
+                                     "ExtractMem",
+                                     "GetWriteTimeEx",
+                                     "GetCreateTimeEx",
+                                     "GetAccessTimeEx",
+                                     "GetOriginalSizeEx",
+                                     "GetCompressedSizeEx",
+                                     "GetArchiveType"};
 static_assert(std::size(kSuffixes) == static_cast<size_t>(TArcFunc::Count));
 
-template <typename Fn> Fn as(void* p) { return reinterpret_cast<Fn>(p); }
+template <typename Fn> Fn as(void* p) {
+    return reinterpret_cast<Fn>(p);
+}
 
 } // namespace
 
-const char* ArcFuncSuffix(TArcFunc f) { return kSuffixes[static_cast<size_t>(f)]; }
+const char* ArcFuncSuffix(TArcFunc f) {
+    return kSuffixes[static_cast<size_t>(f)];
+}
 
 int TCustomArchiverDll::Command(void* owner, const std::string& cmdLine, char* output,
                                 unsigned long size) {
@@ -31,7 +47,9 @@ unsigned short TCustomArchiverDll::GetVersion() {
     return as<unsigned short (*)()>(Entry(TArcFunc::GetVersion))();
 }
 
-bool TCustomArchiverDll::GetRunning() { return as<int (*)()>(Entry(TArcFunc::GetRunning))() != 0; }
+bool TCustomArchiverDll::GetRunning() {
+    return as<int (*)()>(Entry(TArcFunc::GetRunning))() != 0;
+}
 
 bool TCustomArchiverDll::CheckArchive(const std::string& fileName, int mode) {
     return as<int (*)(const char*, int)>(Entry(TArcFunc::CheckArchive))(fileName.c_str(), mode) !=
@@ -50,7 +68,9 @@ TArchiverDll::TArchiverDll(std::string description, std::string prefix, std::str
     : description_(std::move(description)), prefix_(std::move(prefix)),
       libraryName_(std::move(libraryName)) {}
 
-TArchiverDll::~TArchiverDll() { Unload(); }
+TArchiverDll::~TArchiverDll() {
+    Unload();
+}
 
 void TArchiverDll::Load() {
     if (handle_) return;

@@ -7,7 +7,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace mv {
 namespace {
 
-QString sfxMessage(const std::string& format, const std::string& file, const std::string& platform) {
+QString sfxMessage(const std::string& format, const std::string& file,
+                   const std::string& platform) {
     return toQt(format) + u" 書庫からの"_s + toQt(platform) + u"自己解凍書庫の作成には '"_s +
            toQt(file) + u"' ファイルが必要です。"_s;
 }

@@ -12,7 +12,9 @@ namespace mv {
 // The text an unset text option holds: one character of code 0. Distinct from the empty
 // text, which some options use as a real value.
 const std::string& NotSetText();
-inline bool IsNotSet(const std::string& s) { return s.size() == 1 && s[0] == '\0'; }
+inline bool IsNotSet(const std::string& s) {
+    return s.size() == 1 && s[0] == '\0';
+}
 
 // Who filters the files to pack: the archiver library, or the component's own collector.
 enum TPackFilter { pfArchiver, pfComponent };
@@ -24,7 +26,8 @@ class TResFileUsage {
 public:
     TResFileUsage() = default;
     TResFileUsage(std::initializer_list<TResFileUse> uses) {
-        for (TResFileUse u : uses) Include(u);
+        for (TResFileUse u : uses)
+            Include(u);
     }
     bool Contains(TResFileUse u) const { return bits_ & bit(u); }
     void Include(TResFileUse u) { bits_ |= bit(u); }

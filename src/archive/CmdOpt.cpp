@@ -62,8 +62,8 @@ void TCmdOpt::AddStrOption(std::string_view name, const std::string& v) {
         text_ += '"' + v + '"';
         return;
     }
-    std::string switchName = name.front() == ' ' ? std::string(name.substr(1))
-                                                 : '-' + std::string(name);
+    std::string switchName =
+        name.front() == ' ' ? std::string(name.substr(1)) : '-' + std::string(name);
     if (QuoteStyle)
         text_ += switchName + " \"" + v + '"';
     else

@@ -30,12 +30,12 @@ public:
     int PackFiles(void* owner, const std::string& arcFile, TOutputBuffer& output, bool useResFile,
                   const std::vector<std::string>& files, const std::string& baseDir,
                   const TArchiverOptions& options) override;
-    int RemoveItems(void* owner, const std::string& arcFile, TOutputBuffer& output,
-                    bool useResFile, const std::vector<std::string>& files,
+    int RemoveItems(void* owner, const std::string& arcFile, TOutputBuffer& output, bool useResFile,
+                    const std::vector<std::string>& files,
                     const TArchiverOptions& options) override;
-    int UpdateFiles(void* owner, const std::string& arcFile, TOutputBuffer& output,
-                    bool useResFile, const std::vector<std::string>& files,
-                    const std::string& baseDir, const TArchiverOptions& options) override;
+    int UpdateFiles(void* owner, const std::string& arcFile, TOutputBuffer& output, bool useResFile,
+                    const std::vector<std::string>& files, const std::string& baseDir,
+                    const TArchiverOptions& options) override;
     int MakeSfx(void* owner, const std::string& arcFile, TOutputBuffer& output,
                 const std::string& baseDir, const TArchiverOptions& options) override;
 

@@ -73,17 +73,19 @@ TYZ1Dll::TYZ1Dll()
     : TAlternativeDll({{"YZ1.DLL", "Yz1"}, {"YYZ32.DLL", "Yz1"}},
                       u"YZ1 形式書庫 を扱うには YZ1.DLL が 必要です。"_s) {}
 
-void TPlainArchiver::LoadDLL() { Dll(opPack).Load(); }
+void TPlainArchiver::LoadDLL() {
+    Dll(opPack).Load();
+}
 
 void TPlainArchiver::FreeDLL() {
     for (Op op : {opExtract, opPack})
         Dll(op).Unload();
 }
 
-int TPlainArchiver::Execute(Op op, void* owner, const std::string& arcFile,
-                            TOutputBuffer& output, bool useResFile,
-                            const std::vector<std::string>& files, bool withBaseDir,
-                            const std::string& baseDir, const TArchiverOptions& options) {
+int TPlainArchiver::Execute(Op op, void* owner, const std::string& arcFile, TOutputBuffer& output,
+                            bool useResFile, const std::vector<std::string>& files,
+                            bool withBaseDir, const std::string& baseDir,
+                            const TArchiverOptions& options) {
     commandLine_.clear();
     TCmdOpt cmd;
     cmd.AddText(options.UserOptions);
@@ -231,7 +233,9 @@ const char* TYZ1::Word(Op op, const TArchiverOptions&) const {
     return words[op];
 }
 
-TCustomArchiverDll& TYZ1::Dll(Op) { return shared<TYZ1Dll>(); }
+TCustomArchiverDll& TYZ1::Dll(Op) {
+    return shared<TYZ1Dll>();
+}
 
 int TYZ1::MakeSfx(void* owner, const std::string& arcFile, TOutputBuffer& output,
                   const std::string& baseDir, const TArchiverOptions& options) {

@@ -36,7 +36,9 @@ struct NameLess {
 };
 using NameSet = std::set<NameKey, NameLess>;
 
-NameKey keyOf(const std::string& name) { return {name, toQt(name)}; }
+NameKey keyOf(const std::string& name) {
+    return {name, toQt(name)};
+}
 
 std::string join(const std::string& dir, const std::string& name) {
     // "/" is never part of a double-byte character, so a byte test is a character test.
@@ -61,8 +63,7 @@ int number(const std::string& text, size_t pos, size_t len) {
     const std::string part = text.substr(pos, len);
     int value = 0;
     for (char ch : part) {
-        if (ch < '0' || ch > '9')
-            throw Error(u"'%1' は整数値ではありません。"_s.arg(toQt(part)));
+        if (ch < '0' || ch > '9') throw Error(u"'%1' は整数値ではありません。"_s.arg(toQt(part)));
         value = value * 10 + (ch - '0');
     }
     return value;
@@ -75,7 +76,9 @@ int currentYear() {
     return tm.tm_year + 1900;
 }
 
-bool hasWildcard(std::string_view mask) { return mask.find_first_of("*?") != std::string_view::npos; }
+bool hasWildcard(std::string_view mask) {
+    return mask.find_first_of("*?") != std::string_view::npos;
+}
 
 // Splits into characters, ASCII letters upper-cased.
 std::vector<std::string_view> characters(std::string_view s, std::string& folded) {
@@ -144,7 +147,8 @@ std::optional<int64_t> ParseDateBound(const std::string& text, int defaultTime) 
     const int month = number(s, pos, 2), day = number(s, pos + 2, 2);
     int time = defaultTime;
     if (s.size() - pos == 10) {
-        const int hh = number(s, pos + 4, 2), mm = number(s, pos + 6, 2), ss = number(s, pos + 8, 2);
+        const int hh = number(s, pos + 4, 2), mm = number(s, pos + 6, 2),
+                  ss = number(s, pos + 8, 2);
         if (hh > 23 || mm > 59 || ss > 59)
             throw Error(u"'%1' は正しい日時ではありません。"_s.arg(toQt(text)));
         time = hh * 10000 + mm * 100 + ss;
@@ -178,7 +182,7 @@ std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
     options_ = &options;
     if (!baseDir_.empty()) {
         // A base folder that is not there is an error, not an empty archive.
-        struct stat st{};
+        struct stat st {};
         if (::stat(baseDir_.c_str(), &st) != 0) throw Error(u"I/O error %1"_s.arg(errno));
         if (!S_ISDIR(st.st_mode)) throw Error(u"I/O error %1"_s.arg(ENOTDIR));
     }

@@ -1,0 +1,182 @@
+// The component-side collector on a real folder tree.
+#include "archive/PackCollector.h"
+#include "platform/error.h"
+#include "platform/fileattr.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+
+using namespace mv;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+// base/
+//   a.url  B.url  note.txt  hidden.url (hidden)  system.url (system)
+//   sub/c.url  sub/x.txt  sub/deep/d.URL
+//   hid/ (hidden folder) e.url
+//   loop -> base (link to a folder, never followed)
+class CollectorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* folder : {"sub", "sub/deep", "hid"})
+            fs::create_directory(dir / folder);
+        for (const char* file : {"a.url", "B.url", "note.txt", "hidden.url", "system.url",
+                                 "sub/c.url", "sub/x.txt", "sub/deep/d.URL", "hid/e.url"})
+            mvtest::writeBytes(dir / file, "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+        ASSERT_TRUE(fileattr::set(dir / "hidden.url", fileattr::Hidden | fileattr::Archive));
+        ASSERT_TRUE(fileattr::set(dir / "system.url", fileattr::System | fileattr::Archive));
+        ASSERT_TRUE(fileattr::set(dir / "hid", fileattr::Hidden | fileattr::Directory));
+        fs::create_directory_symlink(dir.path(), dir / "loop");
+    }
+
+    Names collect(TArchiverOptions& o, const Names& masks) {
+        TPackCollector collector(dir.path());
+        return collector.Collect(o, masks);
+    }
+    Names collect(const Names& masks, int r = -1) {
+        TArchiverOptions o;
+        o.r = static_cast<int8_t>(r);
+        return collect(o, masks);
+    }
+
+    mvtest::TempDir dir;
+};
+
+} // namespace
+
+TEST_F(CollectorTest, RecursesIntoHiddenFoldersButLeavesHiddenFilesAndLinksOut) {
+    TArchiverOptions o;
+    o.x = 1;
+    o.r = 1;
+    o.jso = 1;
+    o.jo = "19800101";
+    EXPECT_EQ(collect(o, {"*.url"}),
+              (Names{"a.url", "B.url", "hid/e.url", "sub/c.url", "sub/deep/d.URL"}));
+    // The library must neither recurse nor filter again, and store the relative paths.
+    EXPECT_EQ(o.r, -1);
+    EXPECT_EQ(o.p, 1);
+    EXPECT_TRUE(IsNotSet(o.jo) && IsNotSet(o.job));
+    EXPECT_EQ(o.x, 1);
+    EXPECT_EQ(o.jso, 1);
+}
+
+TEST_F(CollectorTest, WithoutRecursionOnlyTheBaseFolderCounts) {
+    EXPECT_EQ(collect({"*.url"}), (Names{"a.url", "B.url"}));
+    EXPECT_EQ(collect({"sub/*.url"}), (Names{"sub/c.url"}));
+    EXPECT_EQ(collect({}), (Names{"a.url", "B.url", "note.txt"}));
+}
+
+TEST_F(CollectorTest, SwitchAAddsHiddenAndSystemFiles) {
+    TArchiverOptions o;
+    o.a = 1;
+    EXPECT_EQ(collect(o, {"*.url"}), (Names{"a.url", "B.url", "hidden.url", "system.url"}));
+}
+
+TEST_F(CollectorTest, ExactNamesRecurseOnlyWhileP1IsUnset) {
+    TArchiverOptions o;
+    o.r = 1;
+    EXPECT_EQ(collect(o, {"c.url"}), (Names{"sub/c.url"}));
+    o.r = 1;
+    o.p = 1;
+    EXPECT_EQ(collect(o, {"c.url"}), Names{});
+    o.r = 1;
+    o.p = 1;
+    EXPECT_EQ(collect(o, {"*.url"}).size(), 5u); // a wildcard recurses whatever p says
+}
+
+TEST_F(CollectorTest, R2WalksANamedFolderWhole) {
+    EXPECT_EQ(collect({"sub"}, 2), (Names{"sub/c.url", "sub/deep/d.URL", "sub/x.txt"}));
+    EXPECT_EQ(collect({"sub"}, 1), Names{}); // "sub" as a file name matches no file
+}
+
+TEST_F(CollectorTest, OverlappingMasksGiveEachFileOnceAndProgressOnce) {
+    Names reported;
+    TPackCollector collector(dir.path(),
+                             [&](const std::string& name, bool&) { reported.push_back(name); });
+    TArchiverOptions o;
+    const Names names = collector.Collect(o, {"*.url", "A.URL", "a.url", "*.*"});
+    EXPECT_EQ(names, (Names{"a.url", "B.url", "note.txt"}));
+    EXPECT_EQ(reported.size(), 3u);
+}
+
+TEST_F(CollectorTest, NamesDifferingInCaseAloneCountOnceOthersAllStay) {
+    mvtest::writeBytes(dir / "A.url", "x");  // beside a.url
+    mvtest::writeBytes(dir / "ａ.url", "x"); // full-width letter: another name
+    mvtest::writeBytes(dir / "あ.url", "x");
+    mvtest::writeBytes(dir / "ア.url", "x");
+    const Names names = collect({"*.url"});
+    EXPECT_EQ(names.size(), 5u) << ::testing::PrintToString(names);
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::string& n) { return n == "a.url" || n == "A.url"; }),
+              1);
+    for (const char* other : {"ａ.url", "あ.url", "ア.url", "B.url"})
+        EXPECT_NE(std::find(names.begin(), names.end(), other), names.end()) << other;
+}
+
+TEST_F(CollectorTest, ExclusionMasksRemoveTheirMatches) {
+    TArchiverOptions o;
+    o.r = 1;
+    o.jx = {"sub/*.url", "B.url"};
+    EXPECT_EQ(collect(o, {"*.url"}), (Names{"a.url", "hid/e.url"}));
+}
+
+TEST_F(CollectorTest, DateBoundsKeepFilesInsideInclusively) {
+    auto setTime = [&](const char* file, int y, int mo, int d, int h, int mi, int s) {
+        std::tm tm{};
+        tm.tm_year = y - 1900, tm.tm_mon = mo - 1, tm.tm_mday = d;
+        tm.tm_hour = h, tm.tm_min = mi, tm.tm_sec = s, tm.tm_isdst = -1;
+        const timespec times[2] = {{std::mktime(&tm), 0}, {std::mktime(&tm), 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / file).c_str(), times, 0), 0);
+    };
+    setTime("a.url", 2020, 1, 1, 0, 0, 0);
+    setTime("B.url", 2020, 12, 31, 23, 59, 59);
+    setTime("note.txt", 2021, 1, 1, 0, 0, 0);
+    TArchiverOptions o;
+    o.jo = "20200101";
+    o.job = "20201231";
+    EXPECT_EQ(collect(o, {"*.*"}), (Names{"a.url", "B.url"}));
+    o.jo = "l20200101000001";
+    o.job = NotSetText();
+    EXPECT_EQ(collect(o, {"*.*"}), (Names{"B.url", "note.txt"}));
+    o.jo = "2020"; // any other length: no bound
+    EXPECT_EQ(collect(o, {"*.*"}).size(), 3u);
+}
+
+TEST_F(CollectorTest, AbortStopsAtOnce) {
+    int calls = 0;
+    TPackCollector collector(dir.path(),
+                             [&](const std::string&, bool& abort) { abort = ++calls == 2; });
+    TArchiverOptions o;
+    o.r = 1;
+    collector.Collect(o, {"*.url"});
+    EXPECT_TRUE(collector.Aborted());
+    EXPECT_EQ(calls, 2);
+}
+
+TEST_F(CollectorTest, MissingBaseFolderIsAnErrorAndTheCurrentFolderNeverChanges) {
+    const fs::path before = fs::current_path();
+    TArchiverOptions o;
+    TPackCollector missing(dir / "nowhere");
+    try {
+        missing.Collect(o, {"*.url"});
+        FAIL() << "a missing base folder must be reported";
+    } catch (const mv::Error& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("I/O error 2"));
+    }
+    o.r = 1;
+    EXPECT_FALSE(TPackCollector(dir.path()).Collect(o, {"*.url"}).empty());
+    EXPECT_EQ(fs::current_path(), before);
+}
+
+TEST_F(CollectorTest, AbsoluteMasksGiveAbsoluteNames) {
+    TPackCollector collector(dir / "sub");
+    TArchiverOptions o;
+    EXPECT_EQ(collector.Collect(o, {dir / "*.url", "*.url"}),
+              (Names{dir / "a.url", dir / "B.url", "c.url"}));
+}
