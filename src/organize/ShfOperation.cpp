@@ -9,7 +9,9 @@
 namespace mv {
 namespace {
 
-Error noMemory() { return Error(QStringLiteral("ShfOperation:メモリ割当てに失敗しました.")); }
+Error noMemory() {
+    return Error(QStringLiteral("ShfOperation:メモリ割当てに失敗しました."));
+}
 
 } // namespace
 
@@ -28,10 +30,14 @@ uint16_t TShfOperation::FlagWord() const {
 
 unsigned TShfOperation::OperationCode(TwFunc func) {
     switch (func) {
-    case foMOVE: return FO_MOVE;
-    case foCOPY: return FO_COPY;
-    case foDELETE: return FO_DELETE;
-    case foRENAME: return FO_RENAME;
+    case foMOVE:
+        return FO_MOVE;
+    case foCOPY:
+        return FO_COPY;
+    case foDELETE:
+        return FO_DELETE;
+    case foRENAME:
+        return FO_RENAME;
     }
     return 0;
 }
@@ -58,13 +64,13 @@ std::vector<char> TShfOperation::BuildPathBuffer(const std::vector<std::string>&
 }
 
 int TShfOperation::Execute() {
-    if (FromFFList.empty())
-        throw Error(QStringLiteral("ShfOperation:ﾌｧｲﾙが指定されていません."));
+    if (FromFFList.empty()) throw Error(QStringLiteral("ShfOperation:ﾌｧｲﾙが指定されていません."));
     const uint16_t flags = FlagWord();
     std::vector<char> from = BuildPathBuffer(FromFFList);
     std::vector<char> to;
     if (Options.MUILIDESTFILES) {
-        if (ToFiles.empty()) throw Error(QStringLiteral("ShfOperation:ﾀｰｹﾞｯﾄが指定されていません."));
+        if (ToFiles.empty())
+            throw Error(QStringLiteral("ShfOperation:ﾀｰｹﾞｯﾄが指定されていません."));
         to = BuildPathBuffer(ToFiles);
     } else {
         try {

@@ -146,16 +146,16 @@ void syncFolder(const std::string& folder) {
 std::string tempNameIn(const std::string& folder, unsigned attempt) {
     static unsigned counter = 0;
     char name[48];
-    std::snprintf(name, sizeof name, ".markvane-%d-%u-%u", static_cast<int>(::getpid()),
-                  ++counter, attempt);
+    std::snprintf(name, sizeof name, ".markvane-%d-%u-%u", static_cast<int>(::getpid()), ++counter,
+                  attempt);
     return join(folder, name);
 }
 
 // Copies the file or link `source` to a new temporary entry in `folder` and returns its path
 // (empty, errno set, on failure; nothing is left behind then). `durable` flushes it to disk
 // and keeps the owner where allowed, for a move whose source is deleted next.
-std::string copyToTemp(const std::string& source, const struct stat& st,
-                       const std::string& folder, bool durable) {
+std::string copyToTemp(const std::string& source, const struct stat& st, const std::string& folder,
+                       bool durable) {
     const timespec times[2] = {st.st_atim, st.st_mtim};
     if (S_ISLNK(st.st_mode)) {
         std::string target;
@@ -163,7 +163,8 @@ std::string copyToTemp(const std::string& source, const struct stat& st,
         for (unsigned attempt = 0; attempt < 100; ++attempt) {
             std::string temp = tempNameIn(folder, attempt);
             if (::symlink(target.c_str(), temp.c_str()) == 0) {
-                if (durable && ::lchown(temp.c_str(), st.st_uid, st.st_gid) != 0) { /* not ours */ }
+                if (durable && ::lchown(temp.c_str(), st.st_uid, st.st_gid) != 0) { /* not ours */
+                }
                 ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
                 return temp;
             }
@@ -210,7 +211,8 @@ std::string copyToTemp(const std::string& source, const struct stat& st,
     if (ok) {
         // Attributes before the mode: a read-only mode would refuse them afterwards.
         copyXattrs(in, out);
-        if (durable && ::fchown(out, st.st_uid, st.st_gid) != 0) { /* not ours to give away */ }
+        if (durable && ::fchown(out, st.st_uid, st.st_gid) != 0) { /* not ours to give away */
+        }
         ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 &&
              (!durable || ::fsync(out) == 0);
         if (!ok) err = errno;
@@ -230,7 +232,8 @@ std::string copyToTemp(const std::string& source, const struct stat& st,
 
 // Whether the copy `b` holds what `a` holds (bytes of a file, target of a link).
 bool sameContent(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     if (::lstat(a.c_str(), &sa) != 0 || ::lstat(b.c_str(), &sb) != 0) return false;
     if ((sa.st_mode & S_IFMT) != (sb.st_mode & S_IFMT)) return false;
     if (S_ISLNK(sa.st_mode)) {
@@ -303,28 +306,44 @@ std::string freeName(const std::string& target, bool folder, bool copyOfItself) 
 
 enum class Verb { Move, Copy, Trash, Delete, Rename };
 
-QString nameText(const std::string& path) { return toQt(baseName(path)); }
+QString nameText(const std::string& path) {
+    return toQt(baseName(path));
+}
 
 QString reasonText(int err) {
     switch (err) {
     case EACCES:
-    case EPERM: return QStringLiteral("アクセスが拒否されました。");
-    case ENOENT: return QStringLiteral("指定されたファイルが見つかりません。");
-    case ENOTDIR: return QStringLiteral("指定されたパスが見つかりません。");
+    case EPERM:
+        return QStringLiteral("アクセスが拒否されました。");
+    case ENOENT:
+        return QStringLiteral("指定されたファイルが見つかりません。");
+    case ENOTDIR:
+        return QStringLiteral("指定されたパスが見つかりません。");
     case EEXIST:
-    case ENOTEMPTY: return QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります。");
+    case ENOTEMPTY:
+        return QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります。");
     case ENOSPC:
-    case EDQUOT: return QStringLiteral("ディスクの空き領域が不足しています。");
-    case EROFS: return QStringLiteral("ディスクは書き込み禁止になっています。");
-    case ENAMETOOLONG: return QStringLiteral("ファイル名が長すぎます。");
-    case EXDEV: return QStringLiteral("別のファイル システムへは移動できません。");
+    case EDQUOT:
+        return QStringLiteral("ディスクの空き領域が不足しています。");
+    case EROFS:
+        return QStringLiteral("ディスクは書き込み禁止になっています。");
+    case ENAMETOOLONG:
+        return QStringLiteral("ファイル名が長すぎます。");
+    case EXDEV:
+        return QStringLiteral("別のファイル システムへは移動できません。");
     case EBUSY:
-    case ETXTBSY: return QStringLiteral("ファイルまたはフォルダーは使用中です。");
-    case EIO: return QStringLiteral("I/O エラーが発生しました。");
-    case EINVAL: return QStringLiteral("パラメーターが間違っています。");
-    case ELOOP: return QStringLiteral("シンボリック リンクが多すぎます。");
-    case EOPNOTSUPP: return QStringLiteral("この操作はサポートされていません。");
-    default: break;
+    case ETXTBSY:
+        return QStringLiteral("ファイルまたはフォルダーは使用中です。");
+    case EIO:
+        return QStringLiteral("I/O エラーが発生しました。");
+    case EINVAL:
+        return QStringLiteral("パラメーターが間違っています。");
+    case ELOOP:
+        return QStringLiteral("シンボリック リンクが多すぎます。");
+    case EOPNOTSUPP:
+        return QStringLiteral("この操作はサポートされていません。");
+    default:
+        break;
     }
     char buf[256];
     const char* text = ::strerror_r(err, buf, sizeof buf);
@@ -333,11 +352,16 @@ QString reasonText(int err) {
 
 QString failureText(Verb verb, const QString& name, const QString& reason) {
     switch (verb) {
-    case Verb::Move: return QStringLiteral("'%1' を移動できません: %2").arg(name, reason);
-    case Verb::Copy: return QStringLiteral("'%1' をコピーできません: %2").arg(name, reason);
-    case Verb::Trash: return QStringLiteral("'%1' をごみ箱に移動できません: %2").arg(name, reason);
-    case Verb::Delete: return QStringLiteral("'%1' を削除できません: %2").arg(name, reason);
-    case Verb::Rename: return QStringLiteral("'%1' の名前を変更できません: %2").arg(name, reason);
+    case Verb::Move:
+        return QStringLiteral("'%1' を移動できません: %2").arg(name, reason);
+    case Verb::Copy:
+        return QStringLiteral("'%1' をコピーできません: %2").arg(name, reason);
+    case Verb::Trash:
+        return QStringLiteral("'%1' をごみ箱に移動できません: %2").arg(name, reason);
+    case Verb::Delete:
+        return QStringLiteral("'%1' を削除できません: %2").arg(name, reason);
+    case Verb::Rename:
+        return QStringLiteral("'%1' の名前を変更できません: %2").arg(name, reason);
     }
     return reason;
 }
@@ -374,16 +398,15 @@ private:
     bool ensureFolder(const std::string& folder, Verb verb, const std::string& item);
 
     Step transferTop(const std::string& source, std::string target, bool move);
-    Step transfer(const std::string& source, const struct stat& st, std::string target,
-                  bool move, bool anyCase);
+    Step transfer(const std::string& source, const struct stat& st, std::string target, bool move,
+                  bool anyCase);
     Step transferChildren(const std::string& source, const std::string& target, bool move);
     Step copyNew(const std::string& source, const struct stat& st, const std::string& target,
                  Verb verb, bool durable);
     Step moveAcross(const std::string& source, const struct stat& st, const std::string& target);
     Step replace(const std::string& source, const struct stat& st, const std::string& existing,
                  bool move);
-    void finishFolder(const std::string& source, const struct stat& st,
-                      const std::string& target);
+    void finishFolder(const std::string& source, const struct stat& st, const std::string& target);
 
     uint16_t flags_;
     Dialogs& dialogs_;
@@ -419,10 +442,17 @@ Answer Operation::confirmReplace(const std::string& existing, bool folder) {
                                 "\r\n既存のファイルを置き換えますか?");
     switch (dialogs_.message(MsgType::Confirmation, text.arg(nameText(existing)),
                              mbYes | mbYesToAll | mbNo | mbCancel)) {
-    case mbYesToAll: (folder ? mergeAll_ : replaceAll_) = true; return Answer::Yes;
-    case mbYes: return Answer::Yes;
-    case mbNo: aborted_ = true; return Answer::No;
-    default: aborted_ = true; return Answer::Cancel;
+    case mbYesToAll:
+        (folder ? mergeAll_ : replaceAll_) = true;
+        return Answer::Yes;
+    case mbYes:
+        return Answer::Yes;
+    case mbNo:
+        aborted_ = true;
+        return Answer::No;
+    default:
+        aborted_ = true;
+        return Answer::Cancel;
     }
 }
 
@@ -449,8 +479,9 @@ bool Operation::ensureFolder(const std::string& folder, Verb verb, const std::st
     }
     if (makeFolders(folder)) return true;
     const int err = errno;
-    report(err, QStringLiteral("フォルダー '%1' を作成できません: %2")
-                    .arg(toQt(folder), reasonText(err)));
+    report(
+        err,
+        QStringLiteral("フォルダー '%1' を作成できません: %2").arg(toQt(folder), reasonText(err)));
     return false;
 }
 
@@ -519,10 +550,11 @@ Step Operation::transferTop(const std::string& source, std::string target, bool 
         std::free(realSource);
         std::free(realFolder);
         if (inside)
-            return fail(verb, source, EINVAL,
-                        move ? QStringLiteral("移動先のフォルダーは移動元のフォルダーの中にあります。")
-                             : QStringLiteral(
-                                   "コピー先のフォルダーはコピー元のフォルダーの中にあります。"));
+            return fail(
+                verb, source, EINVAL,
+                move
+                    ? QStringLiteral("移動先のフォルダーは移動元のフォルダーの中にあります。")
+                    : QStringLiteral("コピー先のフォルダーはコピー元のフォルダーの中にあります。"));
     }
 
     struct stat ts {};
@@ -531,7 +563,8 @@ Step Operation::transferTop(const std::string& source, std::string target, bool 
     if (::lstat(existing.c_str(), &ts) == 0 && sameEntry(st, ts)) {
         if (move) {
             // A new spelling of the same name is a rename; the same name is nothing to do.
-            if (existing != target && existing == source) return transfer(source, st, target, move, false);
+            if (existing != target && existing == source)
+                return transfer(source, st, target, move, false);
             return fail(verb, source, EINVAL, QStringLiteral("移動元と移動先が同じです。"));
         }
         // A copy onto itself gets a name of its own; the source is only read.
@@ -565,9 +598,12 @@ Step Operation::transfer(const std::string& source, const struct stat& st, std::
             target = freeName(existing, folder, false);
         } else {
             switch (confirmReplace(existing, folder)) {
-            case Answer::No: return Step::Skipped;
-            case Answer::Cancel: return Step::Stop;
-            case Answer::Yes: break;
+            case Answer::No:
+                return Step::Skipped;
+            case Answer::Cancel:
+                return Step::Stop;
+            case Answer::Yes:
+                break;
             }
             if (!folder) return replace(source, st, existing, move);
             Step r = transferChildren(source, existing, move);
@@ -583,8 +619,7 @@ Step Operation::transfer(const std::string& source, const struct stat& st, std::
     return failErrno(verb, source);
 }
 
-Step Operation::transferChildren(const std::string& source, const std::string& target,
-                                 bool move) {
+Step Operation::transferChildren(const std::string& source, const std::string& target, bool move) {
     auto names = childNames(source);
     if (!names) return failErrno(move ? Verb::Move : Verb::Copy, source);
     ++depth_;
@@ -612,8 +647,8 @@ Step Operation::transferChildren(const std::string& source, const std::string& t
 
 // `target` does not exist. Files go through a temporary copy renamed into place, so a failed
 // copy leaves nothing half written under the target's name.
-Step Operation::copyNew(const std::string& source, const struct stat& st,
-                        const std::string& target, Verb verb, bool durable) {
+Step Operation::copyNew(const std::string& source, const struct stat& st, const std::string& target,
+                        Verb verb, bool durable) {
     if (S_ISDIR(st.st_mode)) {
         if (::mkdir(target.c_str(), 0700) != 0) return failErrno(verb, source);
         struct stat made {};
@@ -674,7 +709,8 @@ Step Operation::replace(const std::string& source, const struct stat& st,
     if (temp.empty()) return failErrno(verb, source);
     if (move && !sameContent(source, temp)) {
         ::unlink(temp.c_str());
-        return fail(verb, source, EIO, QStringLiteral("コピーした内容が元のファイルと一致しません。"));
+        return fail(verb, source, EIO,
+                    QStringLiteral("コピーした内容が元のファイルと一致しません。"));
     }
     if (::rename(temp.c_str(), existing.c_str()) != 0) {
         const int err = errno;
@@ -753,7 +789,8 @@ void Operation::renameAll(const std::vector<std::string>& from,
         const std::string source = resolvePathCase(stripSlashes(from[i]));
         std::string target = stripSlashes(to[i]);
         if (target.find('/') == std::string::npos) target = join(parentOf(source), target);
-        struct stat st {}, ts {};
+        struct stat st {
+        }, ts{};
         Step r = Step::Done;
         if (::lstat(source.c_str(), &st) != 0) {
             r = failErrno(Verb::Rename, source);
@@ -770,7 +807,8 @@ void Operation::renameAll(const std::vector<std::string>& from,
 // A same-inode target that is a single-linked entry is the source itself under another case
 // on a case-insensitive file system.
 bool renameCaseOnly(const std::string& existing, const std::string& newName) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::lstat(existing.c_str(), &a) != 0 || ::lstat(newName.c_str(), &b) != 0) return false;
     if (!sameEntry(a, b) || existing == newName || (!S_ISDIR(a.st_mode) && a.st_nlink != 1)) {
         errno = EEXIST;
@@ -841,11 +879,20 @@ int SHFileOperationA(SHFILEOPSTRUCTA* op) {
     if (from.empty()) return EINVAL;
     Operation operation(op->fFlags);
     switch (op->wFunc) {
-    case FO_MOVE: operation.transferAll(from, to, true); break;
-    case FO_COPY: operation.transferAll(from, to, false); break;
-    case FO_DELETE: operation.deleteAll(from); break;
-    case FO_RENAME: operation.renameAll(from, to); break;
-    default: return EINVAL;
+    case FO_MOVE:
+        operation.transferAll(from, to, true);
+        break;
+    case FO_COPY:
+        operation.transferAll(from, to, false);
+        break;
+    case FO_DELETE:
+        operation.deleteAll(from);
+        break;
+    case FO_RENAME:
+        operation.renameAll(from, to);
+        break;
+    default:
+        return EINVAL;
     }
     op->fAnyOperationsAborted = operation.aborted() ? 1 : 0;
     return operation.result();

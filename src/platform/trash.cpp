@@ -134,14 +134,14 @@ bool writeAll(int fd, std::string_view data) {
 // leave room for ".trashinfo" (so a 255-byte name can be trashed too).
 std::string candidateName(const std::string& name, int attempt) {
     const size_t room = kNameMax - kInfoSuffix.size();
-    if (attempt == 1) return cutName(name, room);
+    if (attempt == 1 && name.size() <= room) return name;
     std::string stem = name, ext;
     auto dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0 && name.size() - dot <= 16) {
         stem = name.substr(0, dot);
         ext = name.substr(dot);
     }
-    const std::string suffix = "." + std::to_string(attempt);
+    const std::string suffix = attempt == 1 ? std::string() : "." + std::to_string(attempt);
     return cutName(stem, room - suffix.size() - ext.size()) + suffix + ext;
 }
 
@@ -156,7 +156,8 @@ bool absoluteItemPath(std::string path, std::string& out) {
         errno = EINVAL;
         return false;
     }
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
     char* real = ::realpath(folder.c_str(), nullptr);
     if (!real) return false;
     out = join(real, name);
@@ -165,7 +166,7 @@ bool absoluteItemPath(std::string path, std::string& out) {
 }
 
 std::optional<Trashed> trashInto(const std::string& trash, const std::string& item,
-                                  const std::string& pathKey) {
+                                 const std::string& pathKey) {
     const std::string name = item.substr(item.rfind('/') + 1);
     const std::string content = "[Trash Info]\nPath=" + encodePath(pathKey) +
                                 "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
@@ -174,8 +175,7 @@ std::optional<Trashed> trashInto(const std::string& trash, const std::string& it
         Trashed t{join(join(trash, "files"), candidate),
                   join(join(trash, "info"), candidate + std::string(kInfoSuffix))};
         // The exclusive create claims the name against other programs trashing at once.
-        int fd = ::open(t.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                        0600);
+        int fd = ::open(t.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return std::nullopt;
@@ -264,7 +264,7 @@ std::optional<std::string> decodePath(std::string_view encoded) {
 }
 
 std::string deletionDate(std::time_t when) {
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&when, &local);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);

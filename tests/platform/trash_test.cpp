@@ -1,0 +1,248 @@
+// The trash writer: what lands in the trash must be listed and restorable by any file manager
+// (files/ + info/*.trashinfo with the original Path), and a failure must leave the item alone.
+
+#include "organize/OrganizeTestSupport.h"
+#include "platform/codepage.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <regex>
+#include <unistd.h>
+
+using namespace mvtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kOddName = "-rf \"quoted\" 'it''s' 50% お気に入り #1.url";
+
+// Restoring is what a file manager does: move the trashed file back to its Path.
+void expectRestorable(const std::map<std::string, std::string>& entries, const std::string& path,
+                      const std::string& bytes) {
+    auto it = entries.find(path);
+    ASSERT_NE(it, entries.end()) << path;
+    ASSERT_FALSE(exists(path));
+    ASSERT_EQ(::rename(it->second.c_str(), path.c_str()), 0) << it->second;
+    EXPECT_EQ(readBytes(path), bytes);
+}
+
+TEST(Trash, InfoFileRecordsOriginalPathAndDateAndTheItemCanBeRestored) {
+    TrashHome home;
+    fs::create_directories(home / "fav");
+    const std::string path = home / ("fav/" + kOddName);
+    writeBytes(path, "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+    const std::time_t before = std::time(nullptr);
+
+    auto t = mv::trash::moveToTrash(path);
+    ASSERT_TRUE(t) << std::strerror(errno);
+    EXPECT_EQ(t->file, home.trash() + "/files/" + kOddName);
+    EXPECT_EQ(t->info, home.trash() + "/info/" + kOddName + ".trashinfo");
+
+    const std::string info = readBytes(t->info);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(info, m,
+                                 std::regex("\\[Trash Info\\]\nPath=([^\n]*)\nDeletionDate="
+                                            "(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)\n")))
+        << info;
+    EXPECT_EQ(m[1].str().find_first_of(" \"'#"), std::string::npos) << "unescaped byte";
+    EXPECT_EQ(mv::trash::decodePath(m[1].str()), path);
+    const std::string date = m[2].str();
+    EXPECT_TRUE(date == mv::trash::deletionDate(before) ||
+                date == mv::trash::deletionDate(before + 1))
+        << date;
+    expectRestorable(trashEntries(home.trash()), path,
+                     "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+}
+
+TEST(Trash, DeletionDateIsLocalTime) {
+    {
+        ScopedEnv tz("TZ", "JST-9");
+        ::tzset();
+        EXPECT_EQ(mv::trash::deletionDate(0), "1970-01-01T09:00:00");
+    }
+    ::tzset();
+}
+
+TEST(Trash, EncodingRoundTripsEveryByte) {
+    std::string all;
+    for (int c = 1; c < 256; ++c)
+        all += static_cast<char>(c);
+    const std::string encoded = mv::trash::encodePath(all);
+    EXPECT_EQ(encoded.find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.~/%"),
+              std::string::npos);
+    EXPECT_EQ(mv::trash::decodePath(encoded), all);
+    EXPECT_EQ(mv::trash::decodePath("a%2"), std::nullopt);
+    EXPECT_EQ(mv::trash::decodePath("a%zz"), std::nullopt);
+}
+
+TEST(Trash, SameNamesGetUniqueEntriesAndLeftoversAreNotOverwritten) {
+    TrashHome home;
+    for (const char* d : {"a", "b", "c"}) {
+        fs::create_directories(home / d);
+        writeBytes(home / (std::string(d) + "/Site.url"), d);
+    }
+    // A file in files/ without its info file (left by a crash) keeps its place.
+    fs::create_directories(home.trash() + "/files");
+    fs::create_directories(home.trash() + "/info");
+    writeBytes(home.trash() + "/files/Site.url", "leftover");
+
+    for (const char* d : {"a", "b", "c"})
+        ASSERT_TRUE(mv::trash::moveToTrash(home / (std::string(d) + "/Site.url")));
+
+    EXPECT_EQ(readBytes(home.trash() + "/files/Site.url"), "leftover");
+    auto entries = trashEntries(home.trash());
+    ASSERT_EQ(entries.size(), 3u);
+    for (const char* d : {"a", "b", "c"})
+        expectRestorable(entries, home / (std::string(d) + "/Site.url"), d);
+}
+
+TEST(Trash, LongNamesFoldersAndLinksAreTrashedWhole) {
+    TrashHome home;
+    std::string longName = "ab";
+    for (int i = 0; i < 83; ++i)
+        longName += "あ";
+    longName += ".url";
+    ASSERT_EQ(longName.size(), 255u);
+    fs::create_directories(home / "fav/sub");
+    writeBytes(home / ("fav/" + longName), "long");
+    writeBytes(home / "fav/sub/inner.url", "inner");
+    writeBytes(home / "target.url", "target");
+    fs::create_symlink(home / "target.url", home / "fav/link.url");
+
+    ASSERT_TRUE(mv::trash::moveToTrash(home / ("fav/" + longName)));
+    ASSERT_TRUE(mv::trash::moveToTrash(home / "fav/sub/"));
+    ASSERT_TRUE(mv::trash::moveToTrash(home / "fav/link.url"));
+
+    for (const auto& e : fs::directory_iterator(home.trash() + "/info")) {
+        EXPECT_LE(e.path().filename().string().size(), 255u);
+        // The shortened name stays valid UTF-8 (the entry name a file manager shows).
+        EXPECT_FALSE(mv::toQt(e.path().filename().string()).contains(QChar(0xFFFD)));
+        const std::string n = e.path().filename().string();
+        if (n.rfind("ab", 0) == 0) {
+            EXPECT_TRUE(n.ends_with(".url.trashinfo")) << n;
+        }
+    }
+    auto entries = trashEntries(home.trash());
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(readBytes(entries[home / "fav/sub"] + "/inner.url"), "inner");
+    EXPECT_TRUE(fs::is_symlink(entries[home / "fav/link.url"]));
+    EXPECT_EQ(readBytes(home / "target.url"), "target");
+    expectRestorable(entries, home / ("fav/" + longName), "long");
+}
+
+TEST(Trash, RelativeXdgDataHomeIsIgnored) {
+    TrashHome home;
+    {
+        ScopedEnv xdg("XDG_DATA_HOME", "relative/data");
+        EXPECT_EQ(mv::trash::homeTrashPath(), home.trash());
+    }
+    ScopedEnv xdg("XDG_DATA_HOME", home / "data");
+    EXPECT_EQ(mv::trash::homeTrashPath(), home / "data/Trash");
+}
+
+TEST(Trash, FailuresLeaveTheItemAndNoInfoFile) {
+    TrashHome home;
+    shareWithEveryone(home.dir().path());
+    fs::create_directories(home / "locked");
+    fs::create_directories(home / "open");
+    shareWithEveryone(home / "open");
+    writeBytes(home / "locked/a.url", "a");
+    fs::permissions(home / "locked", fs::perms(0755));
+    // Writable trash, but the item's folder forbids removing it: the info file goes again.
+    fs::create_directories(home.trash());
+    shareWithEveryone(home / "home");
+    for (const char* p : {"/.local", "/.local/share", "/.local/share/Trash"})
+        shareWithEveryone(home / ("home" + std::string(p)));
+    EXPECT_EQ(runUnprivileged([&] {
+                  if (mv::trash::moveToTrash(home / "locked/a.url")) return 1;
+                  if (errno != EACCES) return 2;
+                  return countEntries(home.trash() + "/info") == 0 ? 0 : 3;
+              }),
+              0);
+    EXPECT_EQ(readBytes(home / "locked/a.url"), "a");
+
+    // A home whose trash cannot be made: the item stays and is not deleted.
+    fs::remove_all(home / "home/.local");
+    fs::permissions(home / "home", fs::perms(0555));
+    EXPECT_EQ(runUnprivileged([&] {
+                  ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
+                  writeBytes(home / "open/b.url", "b");
+                  if (mv::trash::moveToTrash(home / "open/b.url")) return 1;
+                  return errno == EACCES && readBytes(home / "open/b.url") == "b" ? 0 : 2;
+              }),
+              0);
+    EXPECT_FALSE(exists(home.trash()));
+}
+
+TEST(Trash, TopdirTrashRules) {
+    TempDir top;
+    const uid_t uid = ::getuid();
+    const std::string own = top / (".Trash-" + std::to_string(uid));
+
+    // No .Trash: the per-user folder beside it, private.
+    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms(0700));
+    EXPECT_TRUE(fs::is_directory(own + "/files") && fs::is_directory(own + "/info"));
+    fs::remove_all(own);
+
+    // .Trash without the sticky bit, or a link to a sticky folder, must not be used.
+    fs::create_directories(top / "elsewhere");
+    fs::permissions(top / "elsewhere", fs::perms(01777));
+    fs::create_directory_symlink(top / "elsewhere", top / ".Trash");
+    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    EXPECT_FALSE(exists(top / ("elsewhere/" + std::to_string(uid))));
+    fs::remove(top / ".Trash");
+    fs::remove_all(own);
+    fs::create_directories(top / ".Trash");
+    fs::permissions(top / ".Trash", fs::perms(0777));
+    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    fs::remove_all(own);
+
+    // A proper shared .Trash: our folder inside it.
+    fs::permissions(top / ".Trash", fs::perms(01777));
+    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), top / (".Trash/" + std::to_string(uid)));
+    fs::remove_all(top / ".Trash");
+
+    // A .Trash-$uid planted as a link, or owned by someone else, is refused.
+    fs::create_directory_symlink(top / "elsewhere", own);
+    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), "");
+    fs::remove(own);
+    if (uid == 0) {
+        fs::create_directory(own);
+        ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), "");
+    }
+}
+
+TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
+    TrashHome home;
+    struct stat a {
+    }, b{};
+    if (::stat(home.dir().path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 ||
+        a.st_dev == b.st_dev || ::access("/dev/shm", W_OK) != 0)
+        GTEST_SKIP() << "/dev/shm is not a separate writable file system";
+    const std::string trash = "/dev/shm/.Trash-" + std::to_string(::getuid());
+    const bool trashExisted = exists(trash);
+    std::string dir = "/dev/shm/mvtest-XXXXXX";
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    writeBytes(dir + "/x y.url", "shm");
+
+    auto t = mv::trash::moveToTrash(dir + "/x y.url");
+    ASSERT_TRUE(t) << std::strerror(errno);
+    EXPECT_EQ(t->file.rfind(trash + "/files/", 0), 0u) << t->file;
+    const std::string info = readBytes(t->info);
+    EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(9) + "/x y.url") + "\n"),
+              std::string::npos)
+        << info;
+    EXPECT_EQ(readBytes(t->file), "shm");
+    EXPECT_EQ(countEntries(home.trash() + "/files"), 0u);
+
+    fs::remove(t->file);
+    fs::remove(t->info);
+    fs::remove_all(dir);
+    if (!trashExisted) fs::remove_all(trash);
+}
+
+} // namespace
