@@ -1,6 +1,8 @@
 #include "Unit1.h"
 
 #include "ShellTreeView.h"
+#include "archive/ARCHIVES.h"
+#include "archive/ArcHelp.h"
 #include "favorites/VB.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
@@ -51,7 +53,8 @@ private:
 } // namespace
 
 TForm1::TForm1(std::string settingsPath, QWidget* splash)
-    : settings_(std::move(settingsPath)), splash_(splash) {
+    : ArchiveFile1(std::make_unique<TArchiveFile>()), ArcHelp1(std::make_unique<TArcHelp>()),
+      settings_(std::move(settingsPath)), splash_(splash) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Markvane"));
     setFont(MsPGothicFont(12));

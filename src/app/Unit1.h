@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ class TfrmVersion;
 class TfrmAdd;
 class TfrmProperty;
 class TForm2;
+class TArchiveFile;
+class TArcHelp;
 class TStatusBar;
 class TStatusProgressBar;
 
@@ -40,6 +43,8 @@ public:
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     TFindFile FindFile1;
+    std::unique_ptr<TArchiveFile> ArchiveFile1;
+    std::unique_ptr<TArcHelp> ArcHelp1;
     CommandBars Bars;
 
     // Shared state.
