@@ -89,10 +89,10 @@ public:
         NewHeader h;
         h.path = src.storedPath;
         h.mtime = clampTime(st.st_mtime);
-        h.attribute = src.attribute;
+        h.attribute = dosAttribute(fd.get(), st);
         const std::uint64_t headerAt = out_.position();
-        const auto reserved = buildLevel2Header(h);
-        out_.write(reserved.data(), reserved.size());
+        auto header = buildLevel2Header(h);
+        out_.write(header.data(), header.size());
         const std::uint64_t dataAt = out_.position();
 
         std::uint16_t crc = 0;
@@ -101,16 +101,12 @@ public:
         if (size > 0) {
             LimitedSink sink(out_, size);
             try {
-                encoder_.begin(sink);
+                encoder_.begin(sink, size);
                 std::uint64_t total = 0;
-                while (true) {
-                    const long long n = readFull(fd.get(), buffer_, kReadChunk);
-                    if (n < 0) readError(src);
-                    if (n == 0) break;
-                    crc = crc16(crc, buffer_, static_cast<std::size_t>(n));
-                    encoder_.write(reinterpret_cast<std::uint8_t*>(buffer_),
-                                   static_cast<std::size_t>(n));
-                    total += static_cast<std::uint64_t>(n);
+                while (const std::size_t n = readSome(fd.get(), total, size, src)) {
+                    crc = crc16(crc, buffer_, n);
+                    encoder_.write(reinterpret_cast<std::uint8_t*>(buffer_), n);
+                    total += n;
                 }
                 encoder_.finish();
                 checkUnchanged(fd.get(), st, total, src);
@@ -125,27 +121,34 @@ public:
             crc = 0;
             std::uint64_t total = 0;
             if (::lseek(fd.get(), 0, SEEK_SET) != 0) readError(src);
-            while (true) {
-                const long long n = readFull(fd.get(), buffer_, kReadChunk);
-                if (n < 0) readError(src);
-                if (n == 0) break;
-                crc = crc16(crc, buffer_, static_cast<std::size_t>(n));
-                out_.write(buffer_, static_cast<std::size_t>(n));
-                total += static_cast<std::uint64_t>(n);
+            while (const std::size_t n = readSome(fd.get(), total, size, src)) {
+                crc = crc16(crc, buffer_, n);
+                out_.write(buffer_, n);
+                total += n;
             }
             checkUnchanged(fd.get(), st, total, src);
             packed = size;
         }
-        std::memcpy(h.method, compressed ? "-lh5-" : "-lh0-", 6);
-        h.packedSize = static_cast<std::uint32_t>(packed);
-        h.originalSize = static_cast<std::uint32_t>(size);
-        h.crc = crc;
-        const auto header = buildLevel2Header(h);
+        completeLevel2Header(header, compressed ? "-lh5-" : "-lh0-",
+                             static_cast<std::uint32_t>(packed), static_cast<std::uint32_t>(size),
+                             crc);
         out_.writeAt(headerAt, header.data(), header.size());
         return compressed ? "-lh5-" : "-lh0-";
     }
 
 private:
+    // Reads the next chunk of a file of `size` bytes into buffer_; 0 at the end. Reading
+    // stops at the size found by fstat (no extra read for the end): growth meanwhile is
+    // caught by checkUnchanged().
+    std::size_t readSome(int fd, std::uint64_t done, std::uint64_t size, const SourceFile& src) {
+        if (done >= size) return 0;
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kReadChunk, size - done));
+        const long long n = readFull(fd, buffer_, want);
+        if (n < 0) readError(src);
+        return static_cast<std::size_t>(n);
+    }
+
     [[noreturn]] static void readError(const SourceFile& src) {
         throw LhaError(UNLHA_ERROR_FILE_OPEN, errnoMessage("cannot read " + src.storedPath, errno));
     }

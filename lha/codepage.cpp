@@ -7,6 +7,8 @@
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
+#include <map>
+#include <memory>
 #include <strings.h>
 
 namespace lha {
@@ -62,8 +64,17 @@ std::size_t utf8Length(unsigned char lead) {
     return 1;
 }
 
+// iconv_open loads and iconv_close unloads the conversion module each time, which costs
+// more than packing a small file; each thread keeps its converters.
+Converter& converter(const char* to, const char* from) {
+    thread_local std::map<std::pair<std::string, std::string>, std::unique_ptr<Converter>> cache;
+    auto& slot = cache[{to, from}];
+    if (!slot) slot = std::make_unique<Converter>(to, from);
+    return *slot;
+}
+
 std::optional<std::string> strict(std::string_view in, const char* to, const char* from) {
-    Converter c(to, from);
+    Converter& c = converter(to, from);
     std::string out;
     if (!c.run(in, out, [](std::size_t, std::string&) { return std::size_t{0}; }))
         return std::nullopt;
@@ -168,7 +179,7 @@ std::string utf8ToCp932Lossy(std::string_view utf8) {
 }
 
 std::string utf8ToUtf16le(std::string_view utf8) {
-    Converter c("UTF-16LE", "UTF-8");
+    Converter& c = converter("UTF-16LE", "UTF-8");
     std::string out;
     c.run(utf8, out, [&](std::size_t at, std::string& o) {
         o.append("\xFD\xFF", 2); // U+FFFD for bytes that are not UTF-8
@@ -182,7 +193,7 @@ std::optional<std::string> utf16leToUtf8(std::string_view utf16le) {
 }
 
 std::string decodeLossy(std::string_view bytes, const char* charset) {
-    Converter c("UTF-8", charset);
+    Converter& c = converter("UTF-8", charset);
     std::string out;
     if (!c.ok()) return std::string(bytes);
     c.run(bytes, out, [](std::size_t, std::string& o) {

@@ -4,6 +4,7 @@
 #include "crc16.h"
 #include "error.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace lha {
@@ -85,8 +86,12 @@ std::vector<std::uint8_t> build(const NewHeader& h, bool sizeFiller) {
     }
     if (!isAscii(h.path)) {
         addExtension(b, next, 0x46, std::string_view("\xA4\x03\x00\x00", 4)); // 932
-        addExtension(b, next, 0x44, utf8ToUtf16le(name));
-        if (!dir.empty()) addExtension(b, next, 0x45, uDir);
+        // With the code page given, the CP932 fields already carry every name they can
+        // spell exactly; the UTF-16 fields are added for the names they cannot.
+        if (!fromUtf8(h.path, CodePage::Cp932)) {
+            addExtension(b, next, 0x44, utf8ToUtf16le(name));
+            if (!dir.empty()) addExtension(b, next, 0x45, uDir);
+        }
     }
     if (h.attribute != 0x20 || sizeFiller) {
         const char attr[2] = {static_cast<char>(h.attribute & 0xFF),
@@ -108,7 +113,28 @@ std::vector<std::uint8_t> build(const NewHeader& h, bool sizeFiller) {
     return b;
 }
 
+void store16(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    b[at] = static_cast<std::uint8_t>(v);
+    b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void store32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    store16(b, at, v & 0xFFFF);
+    store16(b, at + 2, v >> 16);
+}
+
 } // namespace
+
+void completeLevel2Header(std::vector<std::uint8_t>& b, const char* method,
+                          std::uint32_t packedSize, std::uint32_t originalSize, std::uint16_t crc) {
+    std::copy(method, method + 5, b.begin() + 2);
+    store32(b, 7, packedSize);
+    store32(b, 11, originalSize);
+    store16(b, 21, crc);
+    // The common extended header comes first: type at 26, its CRC at 27.
+    store16(b, 27, 0);
+    store16(b, 27, crc16(0, b.data(), b.size()));
+}
 
 std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h) {
     auto b = build(h, false);

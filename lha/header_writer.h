@@ -1,5 +1,6 @@
-// Builds level-2 entry headers as Windows tools write them: CP932 names, code page 932 and
-// the exact names in UTF-16LE when a name is not plain ASCII.
+// Builds level-2 entry headers as Windows tools write them: CP932 names, code page 932 for
+// names that are not plain ASCII, and the exact names in UTF-16LE for names that CP932
+// cannot spell (there the CP932 fields show "_").
 #pragma once
 
 #include <cstdint>
@@ -25,5 +26,10 @@ constexpr char kOsId = 'M';
 // time or CRC), so a header built with zero sizes reserves exactly the room of the final one.
 // Throws LhaError when the header would exceed 65535 bytes.
 std::vector<std::uint8_t> buildLevel2Header(const NewHeader& h);
+
+// Fills in what is known only after packing (method, sizes, data CRC) in a header made by
+// buildLevel2Header, and renews its header CRC.
+void completeLevel2Header(std::vector<std::uint8_t>& header, const char* method,
+                          std::uint32_t packedSize, std::uint32_t originalSize, std::uint16_t crc);
 
 } // namespace lha

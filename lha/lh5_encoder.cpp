@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <span>
 #include <stdexcept>
 
 namespace lha {
@@ -15,6 +16,9 @@ namespace {
 
 constexpr unsigned kHashBits = 15;
 constexpr std::uint32_t kHashSize = 1u << kHashBits;
+// Small inputs use a small corner of the table, which stays in cache from file to file.
+constexpr unsigned kSmallHashBits = 11;
+constexpr std::uint64_t kSmallInput = 16 * 1024;
 // Largest distance used. The window holds 8192 bytes; one less keeps clear of decoders
 // whose ring buffer is exactly the window size and overwrite before they read.
 constexpr unsigned kMaxDistance = kWindow - 1;
@@ -23,9 +27,18 @@ constexpr std::size_t kChunk = 256 * 1024;
 constexpr std::size_t kBufSize = kWindow + kChunk + kMaxMatch;
 constexpr std::uint32_t kRebaseAt = 0xE0000000u;
 
-inline std::uint32_t hash3(const std::uint8_t* p) {
+// First-block guesses: literals near 8 bits, short lengths cheap, long ones dearer.
+constexpr std::array<std::uint8_t, kNumC> makeFirstCCost() {
+    std::array<std::uint8_t, kNumC> cost{};
+    for (unsigned c = 0; c < kNumC; ++c)
+        cost[c] = static_cast<std::uint8_t>(c < 256 ? 8 : std::min(16u, 7 + (c - 256) / 16));
+    return cost;
+}
+constexpr auto kFirstCCost = makeFirstCCost();
+
+inline std::uint32_t hash3(const std::uint8_t* p, unsigned bits) {
     const std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return (v * 2654435761u) >> (32 - bits);
 }
 
 inline unsigned positionSymbol(unsigned p) {
@@ -52,7 +65,7 @@ inline unsigned matchLength(const std::uint8_t* a, const std::uint8_t* b, unsign
 }
 
 // Sends a T or P length table: count, then each length in 3 bits or as a run of ones.
-void writeSmallTable(BitWriter& bits, const std::vector<std::uint8_t>& len, unsigned countBits,
+void writeSmallTable(BitWriter& bits, std::span<const std::uint8_t> len, unsigned countBits,
                      int special, unsigned singleSymbol, bool single) {
     if (single) {
         bits.put(0, countBits);
@@ -100,8 +113,9 @@ Lh5Encoder::Lh5Encoder(const Lh5Tuning& tuning)
     dists_.reserve(tuning_.blockSymbols);
 }
 
-void Lh5Encoder::begin(ByteSink& out) {
+void Lh5Encoder::begin(ByteSink& out, std::uint64_t sizeHint) {
     out_ = &out;
+    hashBits_ = sizeHint != 0 && sizeHint <= kSmallInput ? kSmallHashBits : kHashBits;
     // Positions keep counting across streams: chains left from the previous stream then lie
     // more than a window back and end every search at once, so the tables need no clearing
     // (clearing them would dominate the cost of packing many small files).
@@ -118,15 +132,13 @@ void Lh5Encoder::begin(ByteSink& out) {
     dists_.clear();
     cFreq_.fill(0);
     pFreq_.fill(0);
+    cMax_ = 0;
     bytes_.clear();
     bits_.reset();
     packed_ = 0;
     finished_ = false;
-    // First-block guesses: literals near 8 bits, short lengths cheap, distances by magnitude.
-    for (unsigned c = 0; c < kNumC; ++c)
-        cCost_[c] = static_cast<std::uint8_t>(c < 256 ? 8 : std::min(16u, 7 + (c - 256) / 16));
-    for (unsigned p = 0; p < kNumP; ++p)
-        pCost_[p] = 4;
+    cCost_ = kFirstCCost;
+    pCost_.fill(4);
 }
 
 void Lh5Encoder::write(const std::uint8_t* data, std::size_t size) {
@@ -178,7 +190,7 @@ void Lh5Encoder::rebase() {
 }
 
 std::uint32_t Lh5Encoder::insertHash(std::uint32_t pos) {
-    const std::uint32_t h = hash3(&buf_[pos - base_]);
+    const std::uint32_t h = hash3(&buf_[pos - base_], hashBits_);
     const std::uint32_t old = head_[h];
     prev_[pos & (kWindow - 1)] = old;
     head_[h] = pos + 1;
@@ -283,6 +295,7 @@ void Lh5Encoder::compress(bool final) {
 void Lh5Encoder::emitLiteral(std::uint8_t byte) {
     syms_.push_back(byte);
     ++cFreq_[byte];
+    cMax_ = std::max<unsigned>(cMax_, byte);
     if (syms_.size() >= tuning_.blockSymbols) writeBlock();
 }
 
@@ -290,6 +303,7 @@ void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
     const unsigned c = 256 + length - kMinMatch;
     syms_.push_back(static_cast<std::uint16_t>(c));
     ++cFreq_[c];
+    cMax_ = std::max(cMax_, c);
     dists_.push_back(static_cast<std::uint16_t>(distance - 1));
     ++pFreq_[positionSymbol(distance - 1)];
     if (syms_.size() >= tuning_.blockSymbols) writeBlock();
@@ -300,10 +314,14 @@ void Lh5Encoder::writeBlock() {
     BitWriter& bits = bits_;
     bits.put(static_cast<std::uint32_t>(syms_.size()), 16);
 
-    const auto cLen = buildCodeLengths(cFreq_);
-    const auto pLen = buildCodeLengths(pFreq_);
+    // Symbols above the largest one used have length 0; small files use few of the 510.
+    const unsigned cEnd = cMax_ + 1;
+    std::array<std::uint8_t, kNumC> cLen{};
+    std::array<std::uint8_t, kNumP> pLen;
+    buildCodeLengths(std::span(cFreq_).first(cEnd), std::span(cLen).first(cEnd));
+    buildCodeLengths(pFreq_, pLen);
     unsigned cLast = 0;
-    const unsigned cUsed = usedSymbols(cFreq_.data(), kNumC, cLast);
+    const unsigned cUsed = usedSymbols(cFreq_.data(), cEnd, cLast);
     unsigned pLast = 0;
     const unsigned pUsed = usedSymbols(pFreq_.data(), kNumP, pLast);
 
@@ -316,17 +334,18 @@ void Lh5Encoder::writeBlock() {
     } else {
         // C lengths go out as T symbols: 0 one zero, 1 + 4 bits 3..18 zeros, 2 + 9 bits 20+
         // zeros, k >= 3 the length k - 2.
-        unsigned n = kNumC;
+        unsigned n = cEnd;
         while (n > 0 && cLen[n - 1] == 0)
             --n;
         struct TSym {
             std::uint8_t sym;
             std::uint16_t extra;
         };
-        std::vector<TSym> tsyms;
+        std::array<TSym, kNumC> tsyms; // never more T symbols than C lengths
+        std::size_t tCount = 0;
         std::array<std::uint32_t, kNumT> tFreq{};
         auto addT = [&](unsigned s, unsigned extra) {
-            tsyms.push_back({static_cast<std::uint8_t>(s), static_cast<std::uint16_t>(extra)});
+            tsyms[tCount++] = {static_cast<std::uint8_t>(s), static_cast<std::uint16_t>(extra)};
             ++tFreq[s];
         };
         for (unsigned i = 0; i < n;) {
@@ -352,13 +371,16 @@ void Lh5Encoder::writeBlock() {
                 addT(2, run - 20);
             }
         }
-        const auto tLen = buildCodeLengths(tFreq);
+        std::array<std::uint8_t, kNumT> tLen;
+        buildCodeLengths(tFreq, tLen);
         unsigned tLast = 0;
         const unsigned tUsed = usedSymbols(tFreq.data(), kNumT, tLast);
         writeSmallTable(bits, tLen, kTBits, kTSpecial, tLast, tUsed <= 1);
-        const auto tCode = canonicalCodes(tLen);
+        std::array<std::uint16_t, kNumT> tCode;
+        canonicalCodes(tLen, tCode);
         bits.put(n, kCBits);
-        for (const TSym& t : tsyms) {
+        for (std::size_t k = 0; k < tCount; ++k) {
+            const TSym& t = tsyms[k];
             bits.put(tCode[t.sym], tLen[t.sym]);
             if (t.sym == 1)
                 bits.put(t.extra, 4);
@@ -368,8 +390,10 @@ void Lh5Encoder::writeBlock() {
     }
     writeSmallTable(bits, pLen, kPBits, -1, pLast, pUsed <= 1);
 
-    const auto cCode = canonicalCodes(cLen);
-    const auto pCode = canonicalCodes(pLen);
+    std::array<std::uint16_t, kNumC> cCode;
+    std::array<std::uint16_t, kNumP> pCode;
+    canonicalCodes(std::span(cLen).first(cEnd), std::span(cCode).first(cEnd));
+    canonicalCodes(pLen, pCode);
     std::size_t d = 0;
     for (std::uint16_t c : syms_) {
         bits.put(cCode[c], cLen[c]);
@@ -389,8 +413,9 @@ void Lh5Encoder::writeBlock() {
 
     syms_.clear();
     dists_.clear();
-    cFreq_.fill(0);
+    std::fill_n(cFreq_.begin(), cEnd, 0);
     pFreq_.fill(0);
+    cMax_ = 0;
     drain();
 }
 

@@ -13,11 +13,11 @@
 namespace lha {
 
 struct Lh5Tuning {
-    unsigned maxChain = 96;            // hash-chain steps per search
-    unsigned goodLength = 24;          // a previous match this long quarters the next search
-    unsigned niceLength = 160;         // stop searching once a match is this long
-    unsigned maxLazy = 128;            // do not look for a better match after one this long
-    unsigned blockSymbols = 24 * 1024; // symbols per Huffman block (<= 65535)
+    unsigned maxChain = 96;        // hash-chain steps per search
+    unsigned goodLength = 24;      // a previous match this long quarters the next search
+    unsigned niceLength = 160;     // stop searching once a match is this long
+    unsigned maxLazy = 128;        // do not look for a better match after one this long
+    unsigned blockSymbols = 65535; // symbols per Huffman block: the most the format allows
 };
 
 class Lh5Encoder {
@@ -25,7 +25,8 @@ public:
     explicit Lh5Encoder(const Lh5Tuning& tuning = {});
 
     // Starts a new stream into `out`. One encoder packs many files without reallocating.
-    void begin(ByteSink& out);
+    // `sizeHint`, the input size when known, lets small inputs use a smaller hash.
+    void begin(ByteSink& out, std::uint64_t sizeHint = 0);
     void write(const std::uint8_t* data, std::size_t size);
     // Codes what is left and pads the last byte; the encoder is spent afterwards.
     void finish();
@@ -57,6 +58,7 @@ private:
     std::uint32_t hashed_ = 0; // positions below this are in the hash chains
 
     std::vector<std::uint32_t> head_; // newest position + 1 per hash, 0 when none
+    unsigned hashBits_ = 15;
     std::vector<std::uint32_t> prev_; // previous position + 1, indexed by position % window
 
     // Lazy-matching state carried between calls.
@@ -69,6 +71,7 @@ private:
     std::vector<std::uint16_t> dists_; // distance - 1 per match, in order
     std::array<std::uint32_t, lh5::kNumC> cFreq_{};
     std::array<std::uint32_t, lh5::kNumP> pFreq_{};
+    unsigned cMax_ = 0; // largest C symbol in the block
 
     // Bit costs from the previous block, used to skip matches dearer than their literals.
     std::array<std::uint8_t, lh5::kNumC> cCost_{};

@@ -157,7 +157,6 @@ private:
         f.fsPath = fsPath;
         f.storedPath = cl_.switches.x >= 1 ? join(parts, parts.size()) : parts.back();
         f.st = st;
-        f.attribute = dosAttribute(fsPath, st);
         if (!seen_.insert(f.storedPath).second) {
             out_.warnings.push_back("given twice, packed once: " + f.storedPath);
             return;
@@ -222,10 +221,10 @@ bool maskMatches(std::string_view mask, std::string_view name) {
     return matchFrom(mask, 0, name, 0);
 }
 
-std::uint16_t dosAttribute(const std::string& path, const struct stat& st) {
+namespace {
+
+std::uint16_t attributeFrom(ssize_t n, char* value, const struct stat& st) {
     std::uint16_t attr = 0x20;
-    char value[64];
-    const ssize_t n = ::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value - 1);
     if (n > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) {
         value[n] = 0;
         char* end = nullptr;
@@ -235,6 +234,19 @@ std::uint16_t dosAttribute(const std::string& path, const struct stat& st) {
     }
     if ((st.st_mode & 0222) == 0) attr |= 0x01;
     return attr;
+}
+
+} // namespace
+
+std::uint16_t dosAttribute(const std::string& path, const struct stat& st) {
+    char value[64];
+    return attributeFrom(::getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof value - 1), value,
+                         st);
+}
+
+std::uint16_t dosAttribute(int fd, const struct stat& st) {
+    char value[64];
+    return attributeFrom(::fgetxattr(fd, "user.DOSATTRIB", value, sizeof value - 1), value, st);
 }
 
 Collected collectSources(const CommandLine& cl) {

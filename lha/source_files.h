@@ -16,7 +16,6 @@ struct SourceFile {
     std::string fsPath;     // path to open
     std::string storedPath; // UTF-8 name in the archive, "/" between folders
     struct stat st {};
-    std::uint16_t attribute = 0x20; // DOS attribute
 };
 
 struct Collected {
@@ -31,6 +30,8 @@ Collected collectSources(const CommandLine& cl);
 // DOS attribute of a file: read-only from the permissions, hidden/system/archive from the
 // user.DOSATTRIB extended attribute ("0x<hex>") when it is there.
 std::uint16_t dosAttribute(const std::string& path, const struct stat& st);
+// The same for an open file (no second path lookup).
+std::uint16_t dosAttribute(int fd, const struct stat& st);
 
 // Windows-style mask match, ASCII case-insensitive: * any run, ? one character, "*.*" all.
 bool maskMatches(std::string_view mask, std::string_view name);
