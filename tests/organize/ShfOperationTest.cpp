@@ -137,30 +137,4 @@ TEST(ShfOperation, ProgramConfigurationDeletesSeveralFavoritesToTheTrashAfterOne
         EXPECT_EQ(readBytes(entries[p]), p.substr(p.size() - 5, 1)) << p;
 }
 
-TEST(ShfOperation, PasteCopiesOrMovesTheWholeListIntoTheFolder) {
-    TrashHome home;
-    ScriptedDialogs dialogs;
-    mv::TShfOperation op;
-    op.Options.ALLOWUNDO = true;
-    fs::create_directories(home / "from");
-    fs::create_directories(home / "to");
-    for (const char* n : {"a.url", "b.url", "c.url"}) {
-        op.FromFFList.push_back(home / ("from/" + std::string(n)));
-        writeBytes(op.FromFFList.back(), n);
-    }
-    op.ToFolder = home / "to";
-    op.OperationF = mv::foCOPY;
-    EXPECT_EQ(op.Execute(), 0);
-    EXPECT_EQ(countEntries(home / "from"), 3u);
-    EXPECT_EQ(countEntries(home / "to"), 3u);
-
-    op.ToFolder = home / "to2";
-    fs::create_directories(op.ToFolder);
-    op.OperationF = mv::foMOVE;
-    EXPECT_EQ(op.Execute(), 0);
-    EXPECT_EQ(countEntries(home / "from"), 0u);
-    EXPECT_EQ(readBytes(home / "to2/b.url"), "b.url");
-    EXPECT_TRUE(dialogs.asked.empty());
-}
-
 } // namespace
