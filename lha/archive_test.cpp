@@ -13,9 +13,7 @@
 namespace lha {
 
 TestStats testArchive(const CommandLine& cl, OutputLog& log) {
-    FileDescriptor fd(::open(cl.archive.raw.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd && cl.archive.utf8 != cl.archive.raw)
-        fd.reset(::open(cl.archive.utf8.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(::open(cl.archive.fs.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd)
         throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
                        errnoMessage("cannot open " + cl.archive.utf8, errno));

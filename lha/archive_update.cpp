@@ -53,11 +53,8 @@ std::uint32_t clampTime(std::int64_t t) {
 
 // The archive path to write: a symbolic link is followed, so that the link stays a link.
 std::string resolveTarget(const PathArg& archive) {
-    std::string path = archive.raw;
+    std::string path = archive.fs;
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 && archive.utf8 != archive.raw &&
-        ::lstat(archive.utf8.c_str(), &st) == 0)
-        path = archive.utf8;
     if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(path.c_str(), nullptr)) {
             path = real;

@@ -92,6 +92,10 @@ CodePage processCodePage() {
         if (std::strcmp(acp, "932") == 0) return CodePage::Cp932;
         if (std::strcmp(acp, "65001") == 0) return CodePage::Utf8;
     }
+    return fileSystemCodePage();
+}
+
+CodePage fileSystemCodePage() {
     const char* codeset = nl_langinfo(CODESET);
     if (codeset != nullptr) {
         for (const char* sjis : {"SHIFT_JIS", "SJIS", "CP932", "WINDOWS-31J", "MS932"})
@@ -149,6 +153,7 @@ std::optional<std::string> toUtf8(std::string_view text, CodePage from) {
 }
 
 std::optional<std::string> fromUtf8(std::string_view utf8, CodePage to) {
+    if (isAscii(utf8)) return std::string(utf8); // the same bytes in CP932
     if (to == CodePage::Utf8)
         return isValidUtf8(utf8) ? std::optional<std::string>(std::string(utf8)) : std::nullopt;
     const auto out = strict(utf8, charsetOf(to), "UTF-8");

@@ -14,6 +14,10 @@ enum class CodePage { Utf8, Cp932 };
 // locale's codeset is Shift-JIS, UTF-8 otherwise.
 CodePage processCodePage();
 
+// The encoding of file names on disk: the locale's codeset (CP932 for a Shift-JIS locale,
+// UTF-8 otherwise, also in the C locale).
+CodePage fileSystemCodePage();
+
 bool isValidUtf8(std::string_view text);
 bool isAscii(std::string_view text);
 

@@ -110,21 +110,32 @@ void parseSwitchGroup(std::string_view group, Switches& sw, CodePage cp) {
     }
 }
 
-PathArg makeArg(const std::string& raw, CodePage cp, std::vector<std::string>& warnings) {
-    if (auto u = toUtf8(raw, cp)) return {*u, raw};
-    if (cp == CodePage::Cp932) bad("argument is not valid CP932 text: " + raw);
-    // File names on Linux need not be UTF-8; keep the bytes and let the name fields show
-    // replacement characters.
-    warnings.push_back("name is not valid UTF-8, stored with replacements: " + raw);
-    return {raw, raw};
+struct Encodings {
+    CodePage command;
+    CodePage disk;
+};
+
+PathArg makeArg(const std::string& raw, Encodings enc, std::vector<std::string>& warnings) {
+    auto u = toUtf8(raw, enc.command);
+    if (!u) {
+        if (enc.command == CodePage::Cp932) bad("argument is not valid CP932 text: " + raw);
+        // File names on Linux need not be UTF-8; keep the bytes and let the name fields show
+        // replacement characters.
+        warnings.push_back("name is not valid UTF-8, stored with replacements: " + raw);
+        return {raw, raw};
+    }
+    if (enc.command == enc.disk) return {*u, raw};
+    if (enc.disk == CodePage::Utf8) return {*u, *u};
+    auto disk = fromUtf8(*u, enc.disk);
+    return {*u, disk ? *disk : raw};
 }
 
 std::string joinBase(const std::optional<PathArg>& base, const std::string& name) {
     if (!base || name.starts_with('/')) return name;
-    return base->raw + name;
+    return base->fs + name;
 }
 
-void readResponseFile(const std::string& path, CodePage cp, CommandLine& out) {
+void readResponseFile(const std::string& path, Encodings enc, CommandLine& out) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd)
         throw LhaError(UNLHA_ERROR_RESPONSE_READ,
@@ -157,7 +168,7 @@ void readResponseFile(const std::string& path, CodePage cp, CommandLine& out) {
         if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
             line = line.substr(1, line.size() - 2);
         if (line.empty()) continue;
-        out.names.push_back(makeArg(line, cp, out.warnings));
+        out.names.push_back(makeArg(line, enc, out.warnings));
     }
 }
 
@@ -195,7 +206,8 @@ std::vector<Token> tokenize(std::string_view s) {
     return tokens;
 }
 
-CommandLine parseCommandLine(std::string_view text, CodePage cp) {
+CommandLine parseCommandLine(std::string_view text, CodePage cp, CodePage fileSystem) {
+    const Encodings enc{cp, fileSystem};
     const auto tokens = tokenize(text);
     if (tokens.empty()) bad("empty command line");
     CommandLine cl;
@@ -243,31 +255,32 @@ CommandLine parseCommandLine(std::string_view text, CodePage cp) {
             continue;
         }
         if (!archiveSeen) {
-            cl.archive = makeArg(t.text, cp, cl.warnings);
+            cl.archive = makeArg(t.text, enc, cl.warnings);
             archiveSeen = true;
             continue;
         }
         if (firstAfterArchive) {
             firstAfterArchive = false;
             if (t.text.ends_with('/')) {
-                cl.baseFolder = makeArg(t.text, cp, cl.warnings);
+                cl.baseFolder = makeArg(t.text, enc, cl.warnings);
                 continue;
             }
         }
         if (t.text.starts_with('@') && t.text.size() > 1) {
             // "@list" names a response file, unless it is a file to pack; both at once
             // cannot be told apart.
-            const std::string list = t.text.substr(1);
+            const std::string list = makeArg(t.text.substr(1), enc, cl.warnings).fs;
             const bool listExists = exists(list);
-            const bool fileExists = exists(joinBase(cl.baseFolder, t.text));
+            const bool fileExists =
+                exists(joinBase(cl.baseFolder, makeArg(t.text, enc, cl.warnings).fs));
             if (listExists && fileExists)
                 bad("\"" + t.text + "\" is both a response file and a file to pack");
             if (!fileExists) {
-                readResponseFile(list, cp, cl);
+                readResponseFile(list, enc, cl);
                 continue;
             }
         }
-        cl.names.push_back(makeArg(t.text, cp, cl.warnings));
+        cl.names.push_back(makeArg(t.text, enc, cl.warnings));
     }
     if (!archiveSeen) throw LhaError(UNLHA_ERROR_NO_FILENAME, "no archive name given");
     return cl;

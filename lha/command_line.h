@@ -1,6 +1,14 @@
 // Parses the archiver's command line:
 //   <command> [-switches...] <archive> [<base folder>/] [names... | @responsefile ...]
-// Arguments may be quoted with double quotes; names are relative to the base folder.
+// - Arguments are separated by blanks and may be quoted ("a b", -w"dir/", "-jso1").
+// - Before the archive name, arguments starting with "-" are switches; after it, only
+//   unquoted ones are (so quoted names may start with "-"); "--" ends the switches.
+// - Several switches may share one dash (-r2x1); a switch without digits means 1.
+// - The first argument after the archive that ends in "/" is the base folder; names are
+//   relative to it and use "/" between folders.
+// - "@file" reads names from a response file, one a line, quotes optional, unless a file to
+//   pack has that name (both at once is refused as ambiguous).
+// - Names that exist are taken literally; others may be masks with * and ? in their last part.
 #pragma once
 
 #include "codepage.h"
@@ -24,11 +32,11 @@ struct Switches {
     std::optional<std::string> workFolder; // -w: the temporary file goes beside the archive
 };
 
-// A path argument: UTF-8 for archive names and matching, and the bytes as given, which
-// are tried on the file system when they differ (a CP932 command line on a CP932 disk).
+// A path argument: UTF-8 for names in the archive and for matching, and the spelling of the
+// file system (they differ when the command line's code page is not the disk's).
 struct PathArg {
     std::string utf8;
-    std::string raw;
+    std::string fs;
 };
 
 struct CommandLine {
@@ -42,7 +50,8 @@ struct CommandLine {
 
 // Throws LhaError (UNLHA_ERROR_COMMAND, _NOT_SUPPORTED, _NO_FILENAME, _RESPONSE_READ) for
 // anything it cannot honour.
-CommandLine parseCommandLine(std::string_view text, CodePage codePage);
+CommandLine parseCommandLine(std::string_view text, CodePage codePage,
+                             CodePage fileSystem = fileSystemCodePage());
 
 // Splits into arguments. A quote opens quoting anywhere; inside, a quote closes it only when
 // a blank or the end follows, so names containing quotes survive. Exposed for tests.

@@ -37,6 +37,54 @@ void addExtension(std::vector<std::uint8_t>& b, std::size_t& nextSizeAt, std::ui
 
 namespace {
 
+struct Spelled {
+    std::string cp932;
+    bool exact = true; // false when "_" stands for characters CP932 lacks
+};
+
+Spelled spell(std::string_view part) {
+    if (isAscii(part)) return {std::string(part), true};
+    if (auto exact = fromUtf8(part, CodePage::Cp932)) return {*exact, true};
+    return {utf8ToCp932Lossy(part), false};
+}
+
+template <typename F> void forEachFolder(std::string_view dir, F f) {
+    std::size_t start = 0;
+    while (start < dir.size()) {
+        auto end = dir.find('/', start);
+        if (end == std::string_view::npos) end = dir.size();
+        f(dir.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+// The folder field: each folder followed by 0xFF, the last one too. Files of one folder
+// usually come one after another, so the last spelling is kept.
+const Spelled& spellFolders(const std::string& dir) {
+    thread_local std::string lastDir;
+    thread_local Spelled last;
+    if (dir != lastDir || dir.empty()) {
+        last = Spelled{};
+        forEachFolder(dir, [&](std::string_view part) {
+            const Spelled p = spell(part);
+            last.cp932 += p.cp932;
+            last.cp932 += '\xFF';
+            last.exact = last.exact && p.exact;
+        });
+        lastDir = dir;
+    }
+    return last;
+}
+
+std::string foldersUtf16(std::string_view dir) {
+    std::string u;
+    forEachFolder(dir, [&](std::string_view part) {
+        u += utf8ToUtf16le(part);
+        u += "\xFF\xFF";
+    });
+    return u;
+}
+
 std::vector<std::uint8_t> build(const NewHeader& h, bool sizeFiller) {
     std::string dir, name;
     if (h.isDirectory) {
@@ -67,30 +115,17 @@ std::vector<std::uint8_t> build(const NewHeader& h, bool sizeFiller) {
 
     addExtension(b, next, 0x00, std::string_view("\0\0", 2));
     const std::size_t crcAt = next - 2;
-    addExtension(b, next, 0x01, utf8ToCp932Lossy(name));
-    // Folders: each followed by 0xFF (0xFFFF in UTF-16), the last one too.
-    std::string cpDir, uDir;
-    if (!dir.empty()) {
-        std::size_t start = 0;
-        while (start <= dir.size()) {
-            auto end = dir.find('/', start);
-            if (end == std::string::npos) end = dir.size();
-            const std::string_view part(dir.data() + start, end - start);
-            cpDir += utf8ToCp932Lossy(part);
-            cpDir += '\xFF';
-            uDir += utf8ToUtf16le(part);
-            uDir += "\xFF\xFF";
-            start = end + 1;
-        }
-        addExtension(b, next, 0x02, cpDir);
-    }
+    const Spelled spelledName = spell(name);
+    addExtension(b, next, 0x01, spelledName.cp932);
+    const Spelled& spelledDir = spellFolders(dir);
+    if (!dir.empty()) addExtension(b, next, 0x02, spelledDir.cp932);
     if (!isAscii(h.path)) {
         addExtension(b, next, 0x46, std::string_view("\xA4\x03\x00\x00", 4)); // 932
         // With the code page given, the CP932 fields already carry every name they can
         // spell exactly; the UTF-16 fields are added for the names they cannot.
-        if (!fromUtf8(h.path, CodePage::Cp932)) {
+        if (!spelledName.exact || !spelledDir.exact) {
             addExtension(b, next, 0x44, utf8ToUtf16le(name));
-            if (!dir.empty()) addExtension(b, next, 0x45, uDir);
+            if (!dir.empty()) addExtension(b, next, 0x45, foldersUtf16(dir));
         }
     }
     if (h.attribute != 0x20 || sizeFiller) {

@@ -161,7 +161,7 @@ void Lh5Encoder::write(const std::uint8_t* data, std::size_t size) {
 void Lh5Encoder::finish() {
     if (finished_) return;
     compress(true);
-    writeBlock();
+    writeBlock(true);
     bits_.flush();
     drain();
     finished_ = true;
@@ -309,7 +309,7 @@ void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
     if (syms_.size() >= tuning_.blockSymbols) writeBlock();
 }
 
-void Lh5Encoder::writeBlock() {
+void Lh5Encoder::writeBlock(bool last) {
     if (syms_.empty()) return;
     BitWriter& bits = bits_;
     bits.put(static_cast<std::uint32_t>(syms_.size()), 16);
@@ -406,10 +406,12 @@ void Lh5Encoder::writeBlock() {
     }
 
     // Costs for the next block's match decisions; symbols unused here are assumed rare.
-    for (unsigned c = 0; c < kNumC; ++c)
-        cCost_[c] = cLen[c] ? cLen[c] : (cUsed <= 1 ? 1 : 16);
-    for (unsigned p = 0; p < kNumP; ++p)
-        pCost_[p] = pLen[p] ? pLen[p] : (pUsed <= 1 ? 1 : 16);
+    if (!last) {
+        for (unsigned c = 0; c < kNumC; ++c)
+            cCost_[c] = cLen[c] ? cLen[c] : (cUsed <= 1 ? 1 : 16);
+        for (unsigned p = 0; p < kNumP; ++p)
+            pCost_[p] = pLen[p] ? pLen[p] : (pUsed <= 1 ? 1 : 16);
+    }
 
     syms_.clear();
     dists_.clear();

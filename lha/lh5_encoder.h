@@ -44,7 +44,7 @@ private:
     bool worthMatching(std::uint32_t pos, unsigned length, unsigned distance) const;
     void emitLiteral(std::uint8_t byte);
     void emitMatch(unsigned length, unsigned distance);
-    void writeBlock();
+    void writeBlock(bool last = false);
     void drain();
 
     ByteSink* out_ = nullptr;

@@ -95,29 +95,18 @@ public:
     void addName(const PathArg& name) {
         const bool absolute = name.utf8.starts_with('/');
         const auto parts = splitPath(name.utf8);
-        const auto rawParts = splitPath(name.raw);
+        const auto fsParts = splitPath(name.fs);
         if (parts.empty())
             throw LhaError(UNLHA_ERROR_NOT_EXIST, "empty file name \"" + name.utf8 + "\"");
         if (std::find(parts.begin(), parts.end(), "..") != parts.end())
             throw LhaError(UNLHA_ERROR_COMMAND,
                            "name leaves the base folder: \"" + name.utf8 + "\"");
         const std::string prefix =
-            absolute ? "/" : (cl_.baseFolder ? cl_.baseFolder->raw : std::string());
-        const std::string prefixUtf8 =
-            absolute ? "/" : (cl_.baseFolder ? cl_.baseFolder->utf8 : std::string());
-
-        // The bytes as given first; the UTF-8 spelling when the command line was CP932.
-        std::string fsPath = prefix + join(rawParts, rawParts.size());
+            absolute ? "/" : (cl_.baseFolder ? cl_.baseFolder->fs : std::string());
+        const std::string fsPath = prefix + join(fsParts, fsParts.size());
         struct stat st;
-        bool found = ::stat(fsPath.c_str(), &st) == 0;
-        int err = errno;
-        if (!found && (prefixUtf8 != prefix || name.raw != name.utf8)) {
-            const std::string alt = prefixUtf8 + join(parts, parts.size());
-            if (::stat(alt.c_str(), &st) == 0) {
-                fsPath = alt;
-                found = true;
-            }
-        }
+        const bool found = ::stat(fsPath.c_str(), &st) == 0;
+        const int err = errno;
         if (found) {
             if (S_ISDIR(st.st_mode)) {
                 if (cl_.switches.r < 2)
@@ -142,7 +131,8 @@ public:
                 throw LhaError(UNLHA_ERROR_NOT_EXIST,
                                "wildcards match only in the last part of a name: " + name.utf8);
         std::vector<std::string> dirParts(parts.begin(), parts.end() - 1);
-        const std::string dir = prefix + join(dirParts, dirParts.size());
+        std::vector<std::string> fsDirParts(fsParts.begin(), fsParts.end() - 1);
+        const std::string dir = prefix + join(fsDirParts, fsDirParts.size());
         const std::size_t before = out_.files.size();
         walk(dir.empty() ? "." : dir, dirParts, parts.back(), cl_.switches.r >= 1, false);
         if (out_.files.size() == before) out_.warnings.push_back("no file matches " + name.utf8);
@@ -195,21 +185,28 @@ private:
             if (S_ISLNK(lst.st_mode) && (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
                 continue; // dangling link or link to a folder
             if (!S_ISREG(st.st_mode)) continue;
-            if (!wholeTree && !maskMatches(mask, n)) continue;
+            if (!wholeTree && !maskMatches(mask, toUtf8Name(n))) continue;
             if (cl_.switches.a == 0 && (dosAttribute(path, st) & 0x06) != 0)
                 continue; // hidden or system
             auto p = parts;
-            p.push_back(n);
+            p.push_back(toUtf8Name(n));
             add(path, p, st);
         }
         for (const std::string& n : subdirs) {
             auto p = parts;
-            p.push_back(n);
+            p.push_back(toUtf8Name(n));
             walk(childPath(dir, n), p, mask, recurse, wholeTree);
         }
     }
 
+    // Names read from the disk, in UTF-8 for the archive.
+    std::string toUtf8Name(const std::string& n) const {
+        if (disk_ == CodePage::Utf8 || isAscii(n)) return n;
+        return decodeLossy(n, "CP932");
+    }
+
     const CommandLine& cl_;
+    CodePage disk_ = fileSystemCodePage();
     Collected out_;
     std::set<std::string> seen_;
 };

@@ -8,9 +8,12 @@ extern "C" {
 
 /* Runs one command line, e.g.
  *   u -+ -p1 -x1 -jso1  "/tmp/a.lzh" "/home/u/Favorites/" "sub/a.url" "b.url"
+ * Commands: u (add files, replace older archived copies), a (add, replace whatever is
+ * archived), f (replace older archived copies only), t (test every entry). The text is in
+ * the process's code page: CP932 when MARKVANE_ACP=932 or the locale is Shift-JIS, else UTF-8.
  * `owner` is accepted and ignored (no windows are shown). A short log, null-terminated and
  * cut to `size` bytes, goes to `output` (which may be null when `size` is 0). Returns 0 on
- * success or one of the UNLHA_ERROR_* codes below. */
+ * success or one of the UNLHA_ERROR_* codes below. Calls may run on several threads. */
 int Unlha(void* owner, const char* cmdLine, char* output, unsigned long size);
 
 /* Version times 100 (100 = 1.00). */
@@ -23,20 +26,21 @@ int UnlhaGetRunning(void);
 }
 #endif
 
-/* Result codes, in the 0x8000 range like the Windows archiver libraries. */
+/* Result codes, in the 0x8000 range like the Windows archiver libraries. On any of them the
+ * archive on disk is the one there was before the call (or none). */
 #define UNLHA_ERROR_DISK_SPACE 0x8005    /* no space left while writing the archive */
 #define UNLHA_ERROR_READ_ONLY 0x8006     /* the archive's folder is not writable */
+#define UNLHA_ERROR_DATA_CRC 0x800C      /* t: an entry's data does not match its CRC */
 #define UNLHA_ERROR_FILE_OPEN 0x800D     /* a file to pack cannot be opened or read */
 #define UNLHA_ERROR_NOT_EXIST 0x800F     /* a file to pack does not exist */
-#define UNLHA_ERROR_CANNOT_WRITE 0x8013  /* writing the new archive failed */
-#define UNLHA_ERROR_DATA_CRC 0x800C      /* an entry's data does not match its CRC (test) */
+#define UNLHA_ERROR_CANNOT_WRITE 0x8013  /* writing the new archive failed otherwise */
 #define UNLHA_ERROR_HEADER_CRC 0x8016    /* an existing entry's header checksum is wrong */
 #define UNLHA_ERROR_HEADER_BROKEN 0x8017 /* the existing archive is damaged or truncated */
 #define UNLHA_ERROR_ARC_FILE_OPEN 0x8018 /* the existing archive cannot be opened or read */
 #define UNLHA_ERROR_NOT_ARC_FILE 0x8019  /* the existing file is not an LHA archive */
-#define UNLHA_ERROR_COMMAND 0x801C       /* unknown command, bad switch or bad quoting */
+#define UNLHA_ERROR_COMMAND 0x801C       /* unknown command or switch, bad quoting or name */
 #define UNLHA_ERROR_NO_MEMORY 0x801E     /* out of memory */
-#define UNLHA_ERROR_NOT_SUPPORTED 0x8023 /* command, switch value or method not provided */
+#define UNLHA_ERROR_NOT_SUPPORTED 0x8023 /* command, switch value, method or size not provided */
 #define UNLHA_ERROR_TMP_OPEN 0x8025      /* the temporary archive cannot be created */
 #define UNLHA_ERROR_LONG_NAME 0x8026     /* a name does not fit into an entry header */
 #define UNLHA_ERROR_RESPONSE_READ 0x802A /* a response file cannot be read */

@@ -134,7 +134,7 @@ TEST(CommandLine, Cp932CommandLines) {
     const auto cl = parseCommandLine("u -x1 \"a.lzh\" \"base/\" \"" + sjis + "\"", CodePage::Cp932);
     ASSERT_EQ(cl.names.size(), 1u);
     EXPECT_EQ(cl.names[0].utf8, "日本/名前表.url");
-    EXPECT_EQ(cl.names[0].raw, sjis);
+    EXPECT_EQ(cl.names[0].fs, "日本/名前表.url"); // the disk is UTF-8 in the tests
     // Bytes that are not CP932 are refused rather than guessed.
     EXPECT_EQ(errorOf("u a.lzh \"\x81\"", CodePage::Cp932), UNLHA_ERROR_COMMAND);
 
@@ -142,6 +142,15 @@ TEST(CommandLine, Cp932CommandLines) {
     writeFile(dir.path() / "list.txt", sjis + "\r\n");
     const auto r = parseCommandLine("u a.lzh \"@" + dir.str() + "/list.txt\"", CodePage::Cp932);
     EXPECT_EQ(r.names[0].utf8, "日本/名前表.url");
+}
+
+TEST(CommandLine, FileSystemSpellingFollowsTheDisk) {
+    // A UTF-8 command line for a Shift-JIS disk: paths are opened in CP932.
+    const auto cl =
+        parseCommandLine("u \"a.lzh\" \"お気に入り/\" \"表.url\"", CodePage::Utf8, CodePage::Cp932);
+    EXPECT_EQ(cl.baseFolder->fs, "\x82\xA8\x8B\x43\x82\xC9\x93\xFC\x82\xE8/");
+    EXPECT_EQ(cl.names[0].fs, "\x95\x5C.url");
+    EXPECT_EQ(cl.names[0].utf8, "表.url");
 }
 
 TEST(CommandLine, ProcessCodePageFollowsMarkvaneAcp) {

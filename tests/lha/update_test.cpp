@@ -1,6 +1,7 @@
 // The u/a/f commands: updating archives made by other tools, replacement rules, switches,
 // and failures that must leave the old archive exactly as it was.
 #include "archive_update.h"
+#include "codepage.h"
 #include "error.h"
 #include "header_reader.h"
 #include "lha_test_support.h"
@@ -304,6 +305,22 @@ TEST(UpdateTarget, SymlinkAndPermissionsOfTheArchiveSurvive) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(listedNames(real.string()), (std::vector<std::string>{"x.url", "y.url"}));
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640));
+}
+
+TEST(UpdateCodePage, Cp932CommandLineOnAUtf8Disk) {
+    // MARKVANE_ACP=932: the program hands over CP932 text, the disk spells names in UTF-8.
+    TempDir dir;
+    const fs::path base = dir.path() / "お気に入り";
+    writeFile(base / "天気予報" / "東京.url", "[InternetShortcut]\r\nURL=http://t/\r\n");
+    const std::string arc = (dir.path() / "書庫.lzh").string();
+    const auto sjis = [](const std::string& s) { return *fromUtf8(s, CodePage::Cp932); };
+    ::setenv("MARKVANE_ACP", "932", 1);
+    const auto r = runLha("u -+ -p1 -x1 -jso1  \"" + sjis(arc) + "\" \"" + sjis(base.string()) +
+                          "/\" \"" + sjis("天気予報/東京.url") + "\" ");
+    ::unsetenv("MARKVANE_ACP");
+    ASSERT_EQ(r.code, 0) << r.log;
+    EXPECT_NE(r.log.find(sjis("天気予報/東京.url")), std::string::npos); // the log is CP932 too
+    EXPECT_EQ(listedNames(arc), std::vector<std::string>{"天気予報/東京.url"});
 }
 
 // Runs the library with file-system permissions enforced: as root, by switching this
