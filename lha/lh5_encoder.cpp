@@ -138,6 +138,8 @@ void Lh5Encoder::begin(ByteSink& out, std::uint64_t sizeHint) {
     packed_ = 0;
     finished_ = false;
     cCost_ = kFirstCCost;
+    bitsPerByte16_ = 4 * 16;
+    blockBytes_ = 0;
     pCost_.fill(4);
 }
 
@@ -231,6 +233,20 @@ unsigned Lh5Encoder::longestMatch(std::uint32_t pos, std::uint32_t chainHead, un
     return best;
 }
 
+unsigned Lh5Encoder::matchBits(unsigned length, unsigned distance) const {
+    const unsigned ps = positionSymbol(distance - 1);
+    return cCost_[256 + length - kMinMatch] + pCost_[ps] + (ps > 1 ? ps - 1 : 0);
+}
+
+bool Lh5Encoder::laterMatchPays(unsigned length, unsigned distance) const {
+    // The match one byte earlier against a literal and the longer match here; the bytes the
+    // longer one covers beyond the earlier one are priced at the last block's average.
+    const unsigned now = matchBits(prevLength_, prevDistance_);
+    const unsigned later = cCost_[buf_[pos_ - 1 - base_]] + matchBits(length, distance);
+    const unsigned extra = length + 1 - prevLength_;
+    return later * 16 <= now * 16 + extra * bitsPerByte16_;
+}
+
 bool Lh5Encoder::worthMatching(std::uint32_t pos, unsigned length, unsigned distance) const {
     if (length >= 8) return true;
     const unsigned p = distance - 1;
@@ -258,7 +274,8 @@ void Lh5Encoder::compress(bool final) {
             length = longestMatch(pos_, chainHead, pending_ ? prevLength_ : 0, distance);
             if (length > 0 && !worthMatching(pos_, length, distance)) length = 0;
         }
-        if (pending_ && prevLength_ >= kMinMatch && length <= prevLength_) {
+        if (pending_ && prevLength_ >= kMinMatch &&
+            (length <= prevLength_ || !laterMatchPays(length, distance))) {
             // The match found one byte earlier wins; code it and hash what it covers.
             const std::uint32_t start = pos_ - 1;
             emitMatch(prevLength_, prevDistance_);
@@ -293,6 +310,7 @@ void Lh5Encoder::compress(bool final) {
 }
 
 void Lh5Encoder::emitLiteral(std::uint8_t byte) {
+    ++blockBytes_;
     syms_.push_back(byte);
     ++cFreq_[byte];
     cMax_ = std::max<unsigned>(cMax_, byte);
@@ -300,6 +318,7 @@ void Lh5Encoder::emitLiteral(std::uint8_t byte) {
 }
 
 void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
+    blockBytes_ += length;
     const unsigned c = 256 + length - kMinMatch;
     syms_.push_back(static_cast<std::uint16_t>(c));
     ++cFreq_[c];
@@ -312,6 +331,7 @@ void Lh5Encoder::emitMatch(unsigned length, unsigned distance) {
 void Lh5Encoder::writeBlock(bool last) {
     if (syms_.empty()) return;
     BitWriter& bits = bits_;
+    const std::uint64_t blockStartBits = bits.bitCount();
     bits.put(static_cast<std::uint32_t>(syms_.size()), 16);
 
     // Symbols above the largest one used have length 0; small files use few of the 510.
@@ -407,6 +427,9 @@ void Lh5Encoder::writeBlock(bool last) {
 
     // Costs for the next block's match decisions; symbols unused here are assumed rare.
     if (!last) {
+        const std::uint64_t bits = bits_.bitCount() - blockStartBits;
+        bitsPerByte16_ = static_cast<unsigned>(std::clamp<std::uint64_t>(
+            bits * 16 / std::max<std::uint64_t>(blockBytes_, 1), 8, 16 * 9));
         for (unsigned c = 0; c < kNumC; ++c)
             cCost_[c] = cLen[c] ? cLen[c] : (cUsed <= 1 ? 1 : 16);
         for (unsigned p = 0; p < kNumP; ++p)
@@ -415,6 +438,7 @@ void Lh5Encoder::writeBlock(bool last) {
 
     syms_.clear();
     dists_.clear();
+    blockBytes_ = 0;
     std::fill_n(cFreq_.begin(), cEnd, 0);
     pFreq_.fill(0);
     cMax_ = 0;

@@ -41,6 +41,8 @@ private:
     std::uint32_t insertHash(std::uint32_t pos);
     unsigned longestMatch(std::uint32_t pos, std::uint32_t chainHead, unsigned prevLength,
                           unsigned& distance) const;
+    unsigned matchBits(unsigned length, unsigned distance) const;
+    bool laterMatchPays(unsigned length, unsigned distance) const;
     bool worthMatching(std::uint32_t pos, unsigned length, unsigned distance) const;
     void emitLiteral(std::uint8_t byte);
     void emitMatch(unsigned length, unsigned distance);
@@ -71,7 +73,9 @@ private:
     std::vector<std::uint16_t> dists_; // distance - 1 per match, in order
     std::array<std::uint32_t, lh5::kNumC> cFreq_{};
     std::array<std::uint32_t, lh5::kNumP> pFreq_{};
-    unsigned cMax_ = 0; // largest C symbol in the block
+    unsigned cMax_ = 0;            // largest C symbol in the block
+    std::uint64_t blockBytes_ = 0; // input bytes the block's symbols cover
+    unsigned bitsPerByte16_ = 64;  // packed bits per input byte in the last block, times 16
 
     // Bit costs from the previous block, used to skip matches dearer than their literals.
     std::array<std::uint8_t, lh5::kNumC> cCost_{};
