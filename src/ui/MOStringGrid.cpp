@@ -1,9 +1,12 @@
 #include "ui/MOStringGrid.h"
 
 #include "platform/codepage.h"
+#include "ui/GridDates.h"
+#include "ui/GridInteger.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionButton>
 
@@ -57,7 +60,26 @@ TInplaceEdit3D* TMOStringGrid::Editor() const {
     return qobject_cast<TInplaceEdit3D*>(InplaceEditor());
 }
 
-QColor TMOStringGrid::GetCellColor(int col, int) const {
+void TMOStringGrid::setGridStyle(TMOGridStyle style) {
+    if (style == gridStyle_) return;
+    gridStyle_ = style;
+    InvalidateGrid();
+}
+
+void TMOStringGrid::setStripeColor(const QColor& color) {
+    if (color == stripeColor_) return;
+    stripeColor_ = color;
+    InvalidateGrid();
+}
+
+void TMOStringGrid::setFixAutoNum(bool on) {
+    if (on == fixAutoNum_) return;
+    fixAutoNum_ = on;
+    InvalidateGrid();
+}
+
+QColor TMOStringGrid::GetCellColor(int col, int row) const {
+    if (gridStyle_ == mgsStriped) return row % 2 == 0 ? stripeColor_ : Color();
     const TMOGridColumn* column = ColumnOf(col);
     return column ? column->Color() : Color();
 }
@@ -88,12 +110,18 @@ void TMOStringGrid::DefaultDrawCell(int col, int row, const QRect& rect, TGridDr
     const TMOGridColumn* column = ColumnOf(col);
     if (!column) return;
     std::string_view text = Cells(col, row);
+    std::string number;
     int flags = Qt::TextSingleLine | Qt::TextDontClip;
     if (state & gdFixed) {
         painter.setFont(column->FixCellFont());
         painter.setPen(column->FixCellFontColor());
         flags |= HorizontalFlag(column->FixAlignment()) | VerticalFlag(column->FixAlignmentV());
-        if (text.empty() && row == 0) text = column->Caption();
+        if (text.empty() && row == 0) {
+            text = column->Caption();
+        } else if (text.empty() && fixAutoNum_ && row >= FixedRows()) {
+            number = std::to_string(row - FixedRows() + 1);
+            text = number;
+        }
     } else {
         // Normal cells take their column's colour, also the current one.
         painter.fillRect(rect, GetCellColor(col, row));
@@ -128,7 +156,11 @@ std::string TMOStringGrid::GetEditText(int col, int row) {
     const TMOGridColumn* column = ColumnOf(col);
     const TMOColumnButtonStyle style = column ? column->ButtonStyle() : cbsSimple;
     if (TInplaceEdit3D* editor = Editor()) {
+        // A list or calendar opened for the cell the editor had does not stay open.
+        editor->CloseUp(false);
+        editor->CloseCalendar(false);
         editor->setEditStyle(style);
+        editor->setReadOnly(!CanEditModify() || style == cbsDropList);
         editor->setFont(column ? column->Font() : font());
         QPalette palette = editor->palette();
         palette.setColor(QPalette::Base, GetCellColor(col, row));
@@ -140,18 +172,49 @@ std::string TMOStringGrid::GetEditText(int col, int row) {
             editor->setChecked(Cells(col, row) == "1");
             return {};
         }
+        if (style == cbsCalendar && column) {
+            const QString mask = GridDateInputMask(column->DateFormat());
+            if (editor->inputMask() != mask) editor->setInputMask(mask);
+            const std::string& text = Cells(col, row);
+            // A cell that holds no date opens the calendar on today.
+            const QDate today = QDate::currentDate();
+            editor->setEditDate(text.empty() ? today : ParseGridDate(toQt(text)).value_or(today));
+            return text;
+        }
     }
     return Cells(col, row);
 }
 
 void TMOStringGrid::SetEditText(int col, int row, const std::string& value) {
-    const TInplaceEdit3D* editor = Editor();
+    TInplaceEdit3D* editor = Editor();
+    const TMOGridColumn* column = ColumnOf(col);
+    if (!column || !editor) {
+        TStringGrid::SetEditText(col, row, value);
+        return;
+    }
     // A check-box cell keeps its check state whatever is typed into the editor.
-    if (ColumnOf(col) && editor && editor->EditStyle() == cbsCheckBox) {
+    if (editor->EditStyle() == cbsCheckBox) {
         TStringGrid::SetEditText(col, row, editor->Checked() ? "1" : "0");
         return;
     }
-    TStringGrid::SetEditText(col, row, value);
+    std::string stored = value;
+    if (editor->EditStyle() == cbsCalendar && IsEmptyGridDate(toQt(value))) stored.clear();
+    if (column->DataType() == dtInteger) {
+        std::optional<std::string> number = NormalizeGridInteger(stored);
+        if (!number) {
+            // The character just typed is refused: the editor goes back to the cell's text
+            // with the caret where it was before the character.
+            const int caret = editor->cursorPosition();
+            {
+                const QSignalBlocker quiet(editor);
+                editor->setText(toQt(Cells(col, row)));
+            }
+            editor->setCursorPosition(std::max(0, caret - 1));
+            return;
+        }
+        stored = std::move(*number);
+    }
+    TStringGrid::SetEditText(col, row, stored);
 }
 
 void TMOStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
@@ -174,7 +237,22 @@ bool TMOStringGrid::InputMethodAllowed(int col) const {
     return !column || column->ImeMode() != imDisable;
 }
 
-void TMOStringGrid::CheckCellClick(int, int, bool) {}
+void TMOStringGrid::CheckCellClick(int col, int row, bool check) {
+    if (OnCheckCellClick) OnCheckCellClick(col, row, check);
+}
+
+void TMOStringGrid::EditButtonClick() {
+    if (!OnEditButtonClick) return;
+    const int col = Col();
+    const int row = Row();
+    std::string str = Cells(col, row);
+    OnEditButtonClick(col, row, str);
+    setCells(col, row, std::move(str));
+}
+
+void TMOStringGrid::ListBoxClick(std::string& str) {
+    if (OnListBoxClick) OnListBoxClick(Col(), Row(), str);
+}
 
 bool TMOStringGrid::ToggleCheckCell(int col, int row) {
     const bool check = Cells(col, row) != "1";
