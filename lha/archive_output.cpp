@@ -70,10 +70,10 @@ TempFileOutput::TempFileOutput(const std::string& target, const struct stat* old
     if (!fd_)
         throw LhaError(UNLHA_ERROR_TMP_OPEN, "cannot find a free temporary name in " + folder);
     if (oldStat != nullptr) {
-        // Keep the old archive's owner and permissions; failing to is not worth an error.
-        if (::fchown(fd_.get(), oldStat->st_uid, oldStat->st_gid) != 0) {
-        }
-        ::fchmod(fd_.get(), oldStat->st_mode & 07777);
+        // Keep the old archive's owner and permissions. Only root may give a file away, so a
+        // failed chown is normal and the new archive then belongs to the caller.
+        const bool sameOwner = ::fchown(fd_.get(), oldStat->st_uid, oldStat->st_gid) == 0;
+        ::fchmod(fd_.get(), oldStat->st_mode & (sameOwner ? 07777 : 0777));
     }
 }
 

@@ -90,7 +90,7 @@ std::string join(const std::vector<std::string>& parts, std::size_t count) {
 
 class Collector {
 public:
-    Collector(const CommandLine& cl) : cl_(cl) {}
+    explicit Collector(const CommandLine& cl) : cl_(cl) {}
 
     void addName(const PathArg& name) {
         const bool absolute = name.utf8.starts_with('/');

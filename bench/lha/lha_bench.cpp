@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -22,6 +23,14 @@ namespace {
 
 double seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// User and system CPU seconds of this process or of its waited-for children.
+double cpuSeconds(int who) {
+    rusage ru{};
+    ::getrusage(who, &ru);
+    return static_cast<double>(ru.ru_utime.tv_sec + ru.ru_stime.tv_sec) +
+           static_cast<double>(ru.ru_utime.tv_usec + ru.ru_stime.tv_usec) / 1e6;
 }
 
 // Runs argv in cwd with stdout to `out` (or /dev/null); returns the exit status.
@@ -48,6 +57,7 @@ int run(const std::vector<std::string>& argv, const fs::path& cwd, const std::st
 
 struct Result {
     double time = 0;
+    double cpu = 0;
     std::uintmax_t size = 0;
     bool ok = false;
 };
@@ -64,9 +74,10 @@ Result packOurs(const fs::path& base, const std::vector<std::string>& names, con
     const std::string cmd = "u -+ -p1 -x1 -jso1  \"" + arc.string() + "\" \"" + base.string() +
                             "/\" \"@" + list.string() + "\" ";
     std::string log(8192, 0);
+    const double cpu = cpuSeconds(RUSAGE_SELF);
     const auto start = std::chrono::steady_clock::now();
     const int rc = lha::runCommand(cmd.c_str(), log.data(), log.size());
-    Result r{seconds(start), 0, rc == 0};
+    Result r{seconds(start), cpuSeconds(RUSAGE_SELF) - cpu, 0, rc == 0};
     if (rc != 0) std::fprintf(stderr, "ours failed: %s\n", log.c_str());
     fs::remove(list);
     r.size = fs::file_size(arc);
@@ -77,9 +88,10 @@ Result packJlha(const fs::path& base, const std::vector<std::string>& names, con
     fs::remove(arc);
     std::vector<std::string> argv = {"jlha", "c2o5", arc.string()};
     argv.insert(argv.end(), names.begin(), names.end());
+    const double cpu = cpuSeconds(RUSAGE_CHILDREN);
     const auto start = std::chrono::steady_clock::now();
     const int rc = run(argv, base, "");
-    Result r{seconds(start), 0, rc == 0 && fs::exists(arc)};
+    Result r{seconds(start), cpuSeconds(RUSAGE_CHILDREN) - cpu, 0, rc == 0 && fs::exists(arc)};
     // Names starting with "-" are files to jlha too; check that it packed every one.
     if (r.ok) {
         const std::string listing = arc.string() + ".txt";
@@ -100,9 +112,10 @@ Result packGzip(const fs::path& base, const std::vector<std::string>& names, con
     // One gzip member per file, like one LHA entry per file; -n leaves names out of them.
     std::vector<std::string> argv = {"gzip", "-6", "-n", "-c", "--"};
     argv.insert(argv.end(), names.begin(), names.end());
+    const double cpu = cpuSeconds(RUSAGE_CHILDREN);
     const auto start = std::chrono::steady_clock::now();
     const int rc = run(argv, base, out.string());
-    Result r{seconds(start), 0, rc == 0};
+    Result r{seconds(start), cpuSeconds(RUSAGE_CHILDREN) - cpu, 0, rc == 0};
     r.size = fs::file_size(out);
     return r;
 }
@@ -121,8 +134,8 @@ void report(const char* dataset, std::uintmax_t input, const char* tool, const R
         std::printf("%-22s %-8s failed\n", dataset, tool);
         return;
     }
-    std::printf("%-22s %-8s %9.3f s %8.1f MB/s %12ju bytes %6.2f%%\n", dataset, tool, r.time,
-                input / r.time / 1e6, r.size, 100.0 * r.size / input);
+    std::printf("%-18s %-8s %8.3f s wall %8.3f s cpu %7.1f MB/s %11ju bytes %7.2f%%\n", dataset,
+                tool, r.time, r.cpu, input / r.time / 1e6, r.size, 100.0 * r.size / input);
 }
 
 void bench(const char* dataset, const fs::path& base, const std::vector<std::string>& names,
@@ -146,6 +159,13 @@ int main(int argc, char** argv) {
     fs::remove_all(work);
     fs::create_directories(work);
 
+    {
+        // Wall times depend on what else runs; the load shows how much that was.
+        std::ifstream load("/proc/loadavg");
+        std::string avg;
+        std::getline(load, avg);
+        std::printf("load average: %s\n", avg.c_str());
+    }
     const fs::path favorites = work / "Favorites";
     lha::fixtures::FavoriteTreeOptions opt;
     opt.count = 10000;
