@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -89,12 +90,23 @@ TEST(SharedLibrary, BusyWhileACallRuns) {
                             (dir.path() / "b").string() + "/\" \"@" + fifo.string() + "\"";
     int result = -1;
     std::thread worker([&] { result = lib.unlha(nullptr, cmd.c_str(), nullptr, 0); });
-    const int w = ::open(fifo.c_str(), O_WRONLY); // returns once the library opened it
-    ASSERT_GE(w, 0);
-    EXPECT_EQ(lib.running(), 1);
-    ASSERT_EQ(::write(w, "f.url\n", 6), 6);
-    ::close(w);
+    // Opening for writing without blocking succeeds once the library has the FIFO open.
+    int w = -1;
+    for (int i = 0; i < 2000 && w < 0; ++i) {
+        w = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (w < 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    const bool reached = w >= 0;
+    if (reached) {
+        EXPECT_EQ(lib.running(), 1);
+        EXPECT_EQ(::write(w, "f.url\n", 6), 6);
+        ::close(w);
+    } else {
+        // Never reached the response file: release a reader that may still come.
+        ::close(::open(fifo.c_str(), O_RDWR));
+    }
     worker.join();
+    ASSERT_TRUE(reached) << "the call never opened its response file";
     EXPECT_EQ(result, 0);
     EXPECT_EQ(lib.running(), 0);
 }
