@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMouseEvent>
 
 namespace mv {
@@ -42,7 +44,9 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
     setRootIsDecorated(false); // no expand button or lines at the root level
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragEnabled(true);
+    setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::MoveAction);
     Rebuild(favoritesFolder());
 }
 
@@ -140,6 +144,27 @@ void TShellTreeView::mousePressEvent(QMouseEvent* event) {
         if (index.isValid()) setCurrentIndex(index);
     }
     QTreeView::mousePressEvent(event);
+}
+
+void TShellTreeView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->source() == this) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void TShellTreeView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->source() == this) event->acceptProposedAction();
+    else event->ignore();
+}
+
+void TShellTreeView::dropEvent(QDropEvent* event) {
+    if (event->source() != this) {
+        event->ignore();
+        return;
+    }
+    // The move is the program's own (with its question); the view must not move anything.
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    emit DropRequested(event->position().toPoint());
 }
 
 } // namespace mv

@@ -42,9 +42,15 @@ public:
 signals:
     // The selected folder changed (also when the root changed).
     void Change();
+    // A folder of this tree was dropped at `pos` (viewport coordinates).
+    void DropRequested(const QPoint& pos);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Only folders dragged within this tree may be dropped on it.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void Rebuild(const QString& path);

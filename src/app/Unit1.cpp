@@ -84,6 +84,13 @@ void TForm1::BuildLayout() {
         Bars.folderMenu->popup(ShellTreeView1->viewport()->mapToGlobal(p));
     });
     connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { Guarded([this] { ShellTreeView1Change(); }); });
+    connect(ShellTreeView1, &TShellTreeView::DropRequested, this, [this](const QPoint& pos) {
+        // The drop ends quietly on any error; nothing reaches the error box.
+        try {
+            ShellTreeView1DragDrop(pos);
+        } catch (...) {
+        }
+    });
 
     auto* panel = new QWidget(splitter);
     auto* panelLayout = new QVBoxLayout(panel);
@@ -208,6 +215,8 @@ void TForm1::FormCreate() {
                                      QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
 
     ItemClipboard.clear();
+    ShfOperation1.OperationF = foMOVE;
+    ShfOperation1.Options.ALLOWUNDO = true;
     StringGrid1->setFixedColor(kFixedColor);
     StringGrid1->setColor(kGridBackground);
     StringGrid1->setColCount(5);
@@ -417,7 +426,11 @@ void TForm1::ShellTreeView1Change() {
             WidenColumnToFit(2, r);
         }
     } while (relistWanted_);
+    // The cell that is current when a listing ends gets no selection event; remembering its
+    // row here keeps what is typed into it from being lost.
+    RememberRow(StringGrid1->Row());
 }
+
 
 void TForm1::AddFoundFile(const std::string& fileName, const std::string& path) {
     PumpMessages();

@@ -6,6 +6,7 @@
 #include "SettingsFile.h"
 #include "favorites/FindFile.h"
 #include "favorites/FolderListing.h"
+#include "organize/ShfOperation.h"
 
 #include <QMainWindow>
 
@@ -28,6 +29,8 @@ class TArchiveFile;
 class TArcHelp;
 class TStatusBar;
 class TStatusProgressBar;
+class TAyaSGridPrinter;
+class TPrintDialog;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -43,6 +46,10 @@ public:
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     TFindFile FindFile1;
+    // Made by the first print (Unit1Print.cpp), owned by the window.
+    TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;
+    TPrintDialog* PrintDialog1 = nullptr;
+    TShfOperation ShfOperation1;
     std::unique_ptr<TArchiveFile> ArchiveFile1;
     std::unique_ptr<TArcHelp> ArcHelp1;
     CommandBars Bars;
@@ -54,6 +61,7 @@ public:
     std::string StartupRootPath;
     std::vector<std::string> ItemClipboard;
     std::string FolderClipboard;
+    bool ClipboardMode = false; // true: copy, false: cut
     // Edit context: the row whose cells are compared with the file at the next commit.
     std::string EditPath, EditUrl, EditComment;
     int EditRow = -1;
@@ -66,8 +74,9 @@ public:
 
     SettingsFile& Settings() { return settings_; }
     QAction* Action(const char* name) const;
-    // True while a listing runs; commands that change files or list again do nothing then.
-    bool Busy() const { return listing_; }
+    // True while a listing or a date fetch runs; commands that change files or list again do
+    // nothing then.
+    bool Busy() const { return listing_ || fetchingDates_; }
 
     // Handlers.
     void FormCreate();
@@ -86,6 +95,8 @@ public:
     void StringGrid1Exit();
     void StringGrid1MouseDown(Qt::MouseButton button, int x, int y);
     void CommitRowEdits();
+    // Makes `row` the edit context, if it is a filled row of listed favorites.
+    void RememberRow(int row);
     void TB_CheckOnClick();
     void TB_CheckOffClick();
     void TB_CheckChangeClick();
@@ -109,6 +120,8 @@ public:
     void TB_Folder_CutClick();
     void TB_Folder_PasteClick();
     void TB_Folder_DeleteClick();
+    // A folder dragged within the tree and dropped at `pos` (viewport coordinates).
+    void ShellTreeView1DragDrop(const QPoint& pos);
 
     // The secondary windows, browser and help (Unit1Dialogs.cpp).
     void TB_AddClick();
@@ -151,6 +164,10 @@ private:
     bool shown_ = false;
     bool listing_ = false;
     bool relistWanted_ = false;
+    // Update dates (Unit1Dates.cpp): a date command is waiting for its probes; the batch's
+    // cancel flag.
+    bool fetchingDates_ = false;
+    bool dateCancel_ = false;
 };
 
 } // namespace mv

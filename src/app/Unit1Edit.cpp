@@ -7,12 +7,11 @@
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/pathcase.h"
+#include "platform/shellfileop.h"
 #include "ui/MOStringGrid.h"
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace mv {
@@ -30,7 +29,7 @@ bool renameFavorite(const std::string& from, const std::string& to) {
     const std::string source = resolvePathCase(from);
     const std::string taken = resolvePathCase(to);
     if (taken != source && exists(taken)) return false;
-    return ::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+    return MoveFileA(source, to);
 }
 
 } // namespace
@@ -38,9 +37,14 @@ bool renameFavorite(const std::string& from, const std::string& to) {
 void TForm1::StringGrid1SelectCell(int, int row, bool& canSelect) {
     canSelect = true;
     CommitRowEdits();
-    // Rows are remembered only once a listing has filled them, and never the lone header
-    // row of an empty folder (its edits would create a file named after the header).
-    if (listing_ || row < 1 || row >= StringGrid1->RowCount() || Listing.empty()) return;
+    // A listing that is still filling its rows remembers its current row when it is done.
+    if (!listing_) RememberRow(row);
+}
+
+void TForm1::RememberRow(int row) {
+    // Never the lone header row of an empty folder: its edits would create a file named after
+    // the header.
+    if (row < 1 || row >= StringGrid1->RowCount() || Listing.empty()) return;
     const std::string folder = ShellTreeView1->SelectedPath();
     if (folder.empty()) return;
     EditPath = ItemPath(folder, StringGrid1->Cells(1, row));

@@ -1,23 +1,235 @@
+// Copying, moving, deleting and hiding favorites; the folder commands and dragging folders.
+
 #include "Unit1.h"
 
-// These commands are not wired to their behaviour yet.
+#include "ShellTreeView.h"
+#include "favorites/ShortcutFile.h"
+#include "favorites/VB.h"
+#include "favorites/modFileAttr.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "ui/MOStringGrid.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace mv {
+namespace {
 
-void TForm1::TB_CopyClick() {}
-void TForm1::TB_CutClick() {}
-void TForm1::TB_PasteClick() {}
-void TForm1::TB_CheckCopyClick() {}
-void TForm1::TB_CheckCutClick() {}
-void TForm1::TB_DeleteClick() {}
-void TForm1::TB_CheckDeleteClick() {}
-void TForm1::TB_HideChangeClick() {}
-void TForm1::TB_CheckHideChangeClick() {}
-void TForm1::TB_Folder_HideClick() {}
-void TForm1::TB_Folder_NewClick() {}
-void TForm1::TB_Folder_CopyClick() {}
-void TForm1::TB_Folder_CutClick() {}
-void TForm1::TB_Folder_PasteClick() {}
-void TForm1::TB_Folder_DeleteClick() {}
+// Hides the grid and disables the tree (with the busy cursor when asked) until it goes out
+// of scope, also when an error passes through.
+class TreeAndGridAway {
+public:
+    TreeAndGridAway(TForm1& form, bool busyCursor) : form_(form), cursor_(busyCursor) {
+        if (cursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
+        form_.ShellTreeView1->setEnabled(false);
+        form_.StringGrid1->hide();
+    }
+    ~TreeAndGridAway() {
+        form_.ShellTreeView1->setEnabled(true);
+        form_.StringGrid1->show();
+        if (cursor_) QApplication::restoreOverrideCursor();
+    }
+
+private:
+    TForm1& form_;
+    bool cursor_;
+};
+
+} // namespace
+
+namespace {
+
+std::vector<std::string> checkedPaths(TForm1& f) {
+    std::vector<std::string> paths;
+    const std::string folder = f.ShellTreeView1->SelectedPath();
+    for (int r = 0; r < f.StringGrid1->RowCount(); ++r)
+        if (f.StringGrid1->Cells(0, r) == "1") paths.push_back(ItemPath(folder, f.StringGrid1->Cells(1, r)));
+    return paths;
+}
+
+std::string selectedRowPath(TForm1& f) {
+    return ItemPath(f.ShellTreeView1->SelectedPath(), f.StringGrid1->Cells(1, f.StringGrid1->Row()));
+}
+
+} // namespace
+
+void TForm1::TB_CopyClick() {
+    FolderClipboard.clear();
+    ClipboardMode = true;
+    ItemClipboard = {selectedRowPath(*this)};
+}
+
+void TForm1::TB_CutClick() {
+    FolderClipboard.clear();
+    ClipboardMode = false;
+    ItemClipboard = {selectedRowPath(*this)};
+}
+
+void TForm1::TB_CheckCopyClick() {
+    FolderClipboard.clear();
+    ClipboardMode = true;
+    ItemClipboard = checkedPaths(*this);
+}
+
+void TForm1::TB_CheckCutClick() {
+    FolderClipboard.clear();
+    ClipboardMode = false;
+    ItemClipboard = checkedPaths(*this);
+}
+
+void TForm1::TB_PasteClick() {
+    if (Busy()) return;
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = ItemClipboard;
+    ShfOperation1.ToFolder = ShellTreeView1->SelectedPath();
+    ShfOperation1.OperationF = ClipboardMode ? foCOPY : foMOVE;
+    ShfOperation1.Execute();
+    ItemClipboard.clear();
+    PumpMessages();
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_DeleteClick() {
+    if (Busy()) return;
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = {selectedRowPath(*this)};
+    ShfOperation1.OperationF = foDELETE;
+    TreeAndGridAway away(*this, true);
+    ShfOperation1.Execute();
+    PumpMessages();
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_CheckDeleteClick() {
+    if (Busy()) return;
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = checkedPaths(*this);
+    ShfOperation1.OperationF = foDELETE;
+    TreeAndGridAway away(*this, true);
+    ShfOperation1.Execute();
+    PumpMessages();
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_HideChangeClick() {
+    if (Busy()) return;
+    ToggleHiddenAttribute(selectedRowPath(*this));
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_CheckHideChangeClick() {
+    if (Busy()) return;
+    for (const std::string& path : checkedPaths(*this)) ToggleHiddenAttribute(path);
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_Folder_HideClick() {
+    if (Busy()) return;
+    const std::string folder = ShellTreeView1->SelectedPath();
+    // Only rows that stand for listed favorites: the lone header row of an empty folder is none.
+    if (!Listing.empty())
+        for (int r = 1; r < StringGrid1->RowCount(); ++r)
+            ToggleHiddenAttribute(ItemPath(folder, StringGrid1->Cells(1, r)));
+    ShellTreeView1Change();
+}
+
+void TForm1::TB_Folder_NewClick() {
+    if (Busy()) return;
+    const auto name = Dialogs::current().inputBox(QStringLiteral("フォルダの追加"),
+                                                  QStringLiteral("フォルダ名を入力してください"), {});
+    if (!name) return;
+    if (name->isEmpty()) {
+        Dialogs::current().message(
+            MsgType::Error,
+            QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"), mbOK);
+        return;
+    }
+    TreeAndGridAway away(*this, false);
+    const std::string path = ShellTreeView1->SelectedPath() + "/" + fromQt(*name);
+    if (::mkdir(path.c_str(), 0777) != 0) throw Error(QStringLiteral("I/O error %1").arg(errno));
+    PumpMessages();
+    ShellTreeView1->Refresh();
+}
+
+void TForm1::TB_Folder_CopyClick() {
+    ItemClipboard.clear();
+    ClipboardMode = true;
+    FolderClipboard = ShellTreeView1->SelectedPath();
+}
+
+void TForm1::TB_Folder_CutClick() {
+    ItemClipboard.clear();
+    ClipboardMode = false;
+    FolderClipboard = ShellTreeView1->SelectedPath();
+}
+
+void TForm1::TB_Folder_PasteClick() {
+    if (Busy()) return;
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = {FolderClipboard};
+    ShfOperation1.OperationF = ClipboardMode ? foCOPY : foMOVE;
+    ShfOperation1.ToFolder = ShellTreeView1->SelectedPath();
+    ShfOperation1.Execute();
+    PumpMessages();
+    TreeAndGridAway away(*this, false);
+    ShellTreeView1->Refresh();
+    FolderClipboard.clear();
+}
+
+void TForm1::TB_Folder_DeleteClick() {
+    if (Busy()) return;
+    const QString selected = ShellTreeView1->SelectedQPath();
+    // The favorites folder itself has no parent in the tree to fall back on; deleting it
+    // would take every favorite at once. It is refused.
+    if (selected.isEmpty() || selected == ShellTreeView1->RootPath()) {
+        Dialogs::current().message(MsgType::Warning, QStringLiteral("ルートフォルダは削除できません"), mbOK);
+        return;
+    }
+    ItemClipboard.clear();
+    FolderClipboard.clear();
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = {fromQt(selected)};
+    ShfOperation1.OperationF = foDELETE;
+    TreeAndGridAway away(*this, false);
+    ShellTreeView1->selectPath(QFileInfo(selected).absolutePath());
+    ShfOperation1.Execute();
+    if (ShfOperation1.fAbort()) ShellTreeView1->selectPath(selected);
+    PumpMessages();
+    ShellTreeView1->Refresh();
+}
+
+void TForm1::ShellTreeView1DragDrop(const QPoint& pos) {
+    if (Busy()) return;
+    const MsgButton answer = Dialogs::current().message(
+        MsgType::Confirmation, QStringLiteral("フォルダを移動します\r\nよろしいですか？"), mbYes | mbNo);
+    if (answer != mbYes) return;
+    // Paths come from the tree's own model, so they follow the root actually shown.
+    const QString dragged = ShellTreeView1->SelectedQPath();
+    const QString target = ShellTreeView1->PathAt(ShellTreeView1->indexAt(pos));
+    if (target.isEmpty() || dragged.isEmpty()) return;
+    if (dragged == ShellTreeView1->RootPath()) {
+        Dialogs::current().message(MsgType::Warning, QStringLiteral("ルートフォルダは移動できません"), mbOK);
+        return;
+    }
+    try {
+        ShellTreeView1->selectPath(target);
+        ItemClipboard.clear();
+        ClipboardMode = false;
+        FolderClipboard = fromQt(dragged);
+        ShfOperation1.ToFiles.clear();
+        ShfOperation1.FromFFList = {FolderClipboard};
+        ShfOperation1.OperationF = foMOVE;
+        ShfOperation1.ToFolder = fromQt(target);
+        ShfOperation1.Execute();
+        ShellTreeView1->Refresh();
+        FolderClipboard.clear();
+    } catch (const std::exception&) {
+        // A failed drop ends quietly; what the move did so far stays done.
+    }
+}
 
 } // namespace mv

@@ -11,4 +11,11 @@ bool IsHiddenFile(const std::string& path) {
            (attrs & fileattr::Hidden);
 }
 
+void ToggleHiddenAttribute(const std::string& rawPath) {
+    const std::string path = resolvePathCase(rawPath);
+    const uint32_t attrs = fileattr::get(path);
+    if (attrs == fileattr::Invalid || (attrs & fileattr::Directory)) return;
+    fileattr::set(path, attrs ^ fileattr::Hidden);
+}
+
 } // namespace mv

@@ -8,4 +8,8 @@ namespace mv {
 // True when a file (not a folder) exists at `path` and carries the hidden attribute.
 bool IsHiddenFile(const std::string& path);
 
+// Inverts the hidden attribute of the file at `path`, keeping every other attribute bit. A
+// path that names no file, or names a folder, is left alone; a failed write is ignored.
+void ToggleHiddenAttribute(const std::string& path);
+
 } // namespace mv

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -34,6 +35,10 @@ public:
         // After sending, the connection stays open until the client closes it or the server
         // stops (a server that stalls).
         bool holdOpen = false;
+        // Called on the connection's thread once the request head is read, before anything is
+        // sent: a test can hold the reply here until it has done something meanwhile. It must
+        // return within a bounded time; the server's destructor waits for it.
+        std::function<void()> beforeReply = {};
     };
 
     LoopbackHttpServer() {
@@ -143,6 +148,7 @@ private:
             const auto found = routes_.find(head.substr(start, head.find(' ', start) - start));
             if (found != routes_.end()) reply = found->second;
         }
+        if (reply.beforeReply) reply.beforeReply();
         if (!sendAll(fd, reply.head)) return;
         if (reply.endlessBody) {
             const std::string portion(64 * 1024, 'x');

@@ -1,0 +1,143 @@
+#include "OrganizeFixture.h"
+
+#include "favorites/ShortcutFile.h"
+
+using mvtest::OrganizeTest;
+using mvtest::readBytes;
+
+TEST_F(OrganizeTest, OneEditReachesOnlyItsOwnFile) {
+    for (int i = 1; i <= 6; ++i) writeFavorite("site" + std::to_string(i) + ".url", "http://s" + std::to_string(i) + "/");
+    open();
+    std::map<std::string, std::string> before;
+    for (const auto& name : filesIn(favorites)) before[name] = readBytes(favorites + "/" + name);
+
+    grid().setRow(3);
+    grid().setCol(2);
+    const std::string file3 = cell(1, 3) + ".url";
+    grid().setCells(2, 3, "https://changed.example/");
+    grid().setRow(5); // the row changes: row 3 is written
+    EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/" + file3), "https://changed.example/");
+    for (const auto& [name, bytes] : before)
+        if (name != file3) EXPECT_EQ(readBytes(favorites + "/" + name), bytes) << name;
+
+    // Typing and restoring the old text writes nothing.
+    const std::string file5 = cell(1, 5) + ".url";
+    const std::string old = cell(4, 5);
+    grid().setCells(4, 5, "temporary");
+    grid().setCells(4, 5, old);
+    grid().setRow(1);
+    EXPECT_EQ(readBytes(favorites + "/" + file5), before[file5]);
+}
+
+TEST_F(OrganizeTest, SiteNameEditsRenameTheFile) {
+    writeFavorite("old name.url", "http://a/", "c");
+    writeFavorite("Other.url", "http://o/");
+    open();
+    const int r = rowOf("old name");
+    grid().setRow(r);
+    grid().setCells(1, r, "新しい名前");
+    grid().setCells(4, r, "new comment");
+    form->StringGrid1Exit(); // leaving the grid commits
+    EXPECT_FALSE(std::filesystem::exists(favorites + "/old name.url"));
+    EXPECT_EQ(mv::ReadShortcutComment(favorites + "/新しい名前.url"), "new comment");
+    EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/新しい名前.url"), "http://a/");
+
+    // A change of case only is a rename too.
+    form->ShellTreeView1Change();
+    const int o = rowOf("Other");
+    grid().setRow(o);
+    grid().setCells(1, o, "OTHER");
+    form->StringGrid1Exit();
+    EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"OTHER.url", "新しい名前.url"}));
+}
+
+TEST_F(OrganizeTest, RenameOntoAnExistingNameLosesNothing) {
+    writeFavorite("a.url", "http://a/");
+    writeFavorite("B.url", "http://b/");
+    open();
+    const std::string aBytes = readBytes(favorites + "/a.url"), bBytes = readBytes(favorites + "/B.url");
+    for (const char* target : {"B", "b"}) { // same name, and the same name in another case
+        form->ShellTreeView1Change();
+        const int r = rowOf("a");
+        grid().setRow(r);
+        grid().setCells(1, r, target);
+        form->StringGrid1Exit();
+        EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"B.url", "a.url"})) << target;
+        EXPECT_EQ(readBytes(favorites + "/a.url"), aBytes);
+        EXPECT_EQ(readBytes(favorites + "/B.url"), bBytes);
+    }
+}
+
+TEST_F(OrganizeTest, EmptyNamesAndEmptyFoldersNeverCreateFiles) {
+    writeFavorite("keep.url", "http://k/");
+    std::filesystem::create_directories(favorites + "/empty");
+    open();
+    int r = rowOf("keep");
+    grid().setRow(r);
+    grid().setCells(1, r, "");
+    form->StringGrid1Exit();
+    EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"empty", "keep.url"}));
+
+    // The header row of an empty folder is editable, but its edits are never written.
+    select(favorites + "/empty");
+    ASSERT_EQ(grid().RowCount(), 1);
+    grid().setRow(0);
+    grid().setCells(2, 0, "http://header/");
+    form->StringGrid1Exit();
+    EXPECT_TRUE(filesIn(favorites + "/empty").empty());
+}
+
+TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
+    writeFavorite("gone.url", "http://g/");
+    open();
+    const int r = rowOf("gone");
+    grid().setRow(r);
+    std::filesystem::remove(favorites + "/gone.url");
+    grid().setCells(1, r, "renamed");
+    form->StringGrid1Exit();
+    EXPECT_TRUE(filesIn(favorites).empty());
+}
+
+TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {
+    for (const char* n : {"b", "A", "a", "C"}) writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
+    const bool hidden = mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    open();
+    mark("C");
+    grid().setCells(3, rowOf("C"), "date of C");
+    form->Action("TB_SortBySite")->trigger();
+    std::vector<std::string> order;
+    for (int r = 1; r < 5; ++r) order.push_back(cell(1, r));
+    EXPECT_TRUE((order[0] == "A" && order[1] == "a") || (order[0] == "a" && order[1] == "A"));
+    EXPECT_EQ(order[2], "b");
+    EXPECT_EQ(order[3], "C");
+    EXPECT_EQ(cell(0, 4), "1");
+    EXPECT_EQ(cell(3, 4), "date of C");
+    EXPECT_EQ(cell(2, 3), "http://b/");
+    if (hidden) {
+        EXPECT_EQ(form->Listing[2].Hidden, 1);
+        QImage image = grid().viewport()->grab().toImage();
+        const QRect rc = grid().CellRect(2, 3);
+        EXPECT_EQ(image.pixelColor(rc.right() - 2, rc.bottom() - 2), QColor(190, 190, 255));
+    }
+    form->Action("TB_SortByURL")->trigger();
+    EXPECT_EQ(cell(2, 1), "http://A/");
+}
+
+TEST_F(OrganizeTest, CheckMarkCommands) {
+    writeFavorite("a.url", "1");
+    writeFavorite("b.url", "2");
+    open();
+    grid().setCells(0, 1, "x");
+    form->Action("TB_CheckChange")->trigger();
+    EXPECT_EQ(cell(0, 1), "1");
+    EXPECT_EQ(cell(0, 2), "1");
+    form->Action("TB_CheckChange")->trigger();
+    EXPECT_EQ(cell(0, 1), "0");
+    form->Action("TB_CheckOn")->trigger();
+    EXPECT_EQ(cell(0, 0), "0"); // the header is never marked
+    EXPECT_EQ(cell(0, 2), "1");
+    grid().setCells(0, 0, "1");
+    form->Action("TB_CheckOff")->trigger();
+    EXPECT_EQ(cell(0, 0), "0");
+    EXPECT_EQ(cell(0, 1), "0");
+}

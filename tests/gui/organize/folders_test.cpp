@@ -1,0 +1,123 @@
+#include "OrganizeFixture.h"
+
+#include <QTreeView>
+
+using mvtest::OrganizeTest;
+
+TEST_F(OrganizeTest, NewFolder) {
+    open();
+    dialogs.inputs = {QString()};
+    trigger("TB_Folder_New");
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"));
+
+    dialogs.inputs = {QStringLiteral("新しいフォルダ -x \"q\"")};
+    trigger("TB_Folder_New");
+    EXPECT_TRUE(std::filesystem::is_directory(favorites + "/新しいフォルダ -x \"q\""));
+    EXPECT_EQ(form->ShellTreeView1->SelectedPath(), favorites);
+
+    dialogs.inputs = {QStringLiteral("missing/child")};
+    trigger("TB_Folder_New");
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("I/O error 2."));
+    EXPECT_TRUE(grid().isVisible());
+    EXPECT_TRUE(form->ShellTreeView1->isEnabled());
+
+    dialogs.inputs = std::deque<std::optional<QString>>{std::nullopt}; // cancelled
+    trigger("TB_Folder_New");
+    EXPECT_EQ(dialogs.asked.size(), 2u);
+}
+
+TEST_F(OrganizeTest, FolderCopyCutAndPaste) {
+    std::filesystem::create_directories(favorites + "/src/inner");
+    writeFavorite("src/inner/deep.url", "http://d/");
+    std::filesystem::create_directories(favorites + "/dest");
+    open();
+    select(favorites + "/src");
+    trigger("TB_Folder_Copy");
+    EXPECT_EQ(form->FolderClipboard, favorites + "/src");
+    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Folder_Paste")->isEnabled(), 500);
+    select(favorites + "/dest");
+    trigger("TB_Folder_Paste");
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/src/inner/deep.url"));
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/src/inner/deep.url"));
+    EXPECT_TRUE(form->FolderClipboard.empty());
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TB_Folder_Paste_Toolbar")->isEnabled(), 500);
+
+    select(favorites + "/src");
+    trigger("TB_Folder_Cut");
+    select(favorites + "/dest/src");
+    std::filesystem::create_directories(favorites + "/other");
+    form->ShellTreeView1->Refresh();
+    select(favorites + "/other");
+    trigger("TB_Folder_Paste");
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/other/src/inner/deep.url"));
+    EXPECT_FALSE(std::filesystem::exists(favorites + "/src"));
+}
+
+TEST_F(OrganizeTest, FolderDeleteDeclinedAndConfirmed) {
+    std::filesystem::create_directories(favorites + "/parent/child");
+    writeFavorite("parent/p.url", "http://p/");
+    writeFavorite("parent/child/c.url", "http://c/");
+    open();
+    select(favorites + "/parent/child");
+    form->ItemClipboard = {"/somewhere/x.url"};
+    dialogs.answers = {mv::mbNo};
+    trigger("TB_Folder_Delete");
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/parent/child/c.url"));
+    EXPECT_EQ(form->ShellTreeView1->SelectedPath(), favorites + "/parent/child");
+    EXPECT_EQ(siteNames(), std::vector<std::string>{"c"});
+    EXPECT_TRUE(form->ItemClipboard.empty());
+
+    dialogs.answers = {mv::mbYes};
+    trigger("TB_Folder_Delete");
+    EXPECT_FALSE(std::filesystem::exists(favorites + "/parent/child"));
+    EXPECT_EQ(form->ShellTreeView1->SelectedPath(), favorites + "/parent");
+    EXPECT_EQ(siteNames(), std::vector<std::string>{"p"});
+    EXPECT_EQ(filesIn(trash() + "/files"), std::vector<std::string>{"child"});
+    EXPECT_TRUE(grid().isVisible());
+
+    // The favorites folder itself is not deleted.
+    select(favorites);
+    trigger("TB_Folder_Delete");
+    EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("ルートフォルダは削除できません"));
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/parent/p.url"));
+}
+
+TEST_F(OrganizeTest, DraggingFolders) {
+    std::filesystem::create_directories(favorites + "/moving");
+    writeFavorite("moving/m.url", "http://m/");
+    std::filesystem::create_directories(favorites + "/target");
+    open();
+    auto* tree = form->ShellTreeView1;
+    auto pointOf = [&](const std::string& path) {
+        tree->selectPath(QString::fromStdString(path));
+        return tree->visualRect(tree->currentIndex()).center();
+    };
+    const QPoint target = pointOf(favorites + "/target");
+    select(favorites + "/moving");
+
+    dialogs.answers = {mv::mbNo};
+    form->ShellTreeView1DragDrop(target);
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/moving/m.url"));
+
+    dialogs.answers = {mv::mbYes};
+    form->ShellTreeView1DragDrop(QPoint(5, tree->viewport()->height() - 2)); // empty space
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/moving/m.url"));
+
+    dialogs.answers = {mv::mbYes};
+    form->ShellTreeView1DragDrop(target);
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/target/moving/m.url"));
+    EXPECT_FALSE(std::filesystem::exists(favorites + "/moving"));
+    EXPECT_TRUE(form->FolderClipboard.empty());
+
+    // The root cannot be dragged.
+    const QPoint into = pointOf(favorites + "/target");
+    select(favorites);
+    dialogs.answers = {mv::mbYes};
+    const size_t before = dialogs.asked.size();
+    form->ShellTreeView1DragDrop(into);
+    ASSERT_EQ(dialogs.asked.size(), before + 2);
+    EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("ルートフォルダは移動できません"));
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/target"));
+}
