@@ -145,3 +145,45 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
     EXPECT_EQ(form->Listing.size(), 3u);
     for (const auto& e : form->Listing) EXPECT_EQ(e.Hidden, e.SiteName == "ro" ? 0 : 1);
 }
+
+TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
+    const std::vector<std::string> names{"a b.url", "\"quoted\".url", "日本語 のサイト.url", "-rf.url",
+                                         std::string(251, 'y') + ".url"};
+    std::filesystem::create_directories(favorites + "/dest");
+    for (const auto& n : names) writeFavorite(n, "http://" + std::to_string(n.size()) + "/", "コメント");
+    std::map<std::string, std::string> bytes;
+    for (const auto& n : names) bytes[n] = readBytes(favorites + "/" + n);
+    open();
+    for (const auto& n : names) mark(mv::SiteNameOf(n));
+    trigger("TB_CheckCut");
+    select(favorites + "/dest");
+    trigger("TB_Paste");
+    for (const auto& n : names) EXPECT_EQ(readBytes(favorites + "/dest/" + n), bytes[n]) << n;
+    EXPECT_EQ(grid().RowCount(), int(names.size()) + 1);
+    EXPECT_TRUE(dialogs.asked.empty());
+
+    // Rename one of them in the grid, and back.
+    const int r = rowOf("-rf");
+    grid().setRow(r);
+    grid().setCells(1, r, "--help \"x\"");
+    form->StringGrid1Exit();
+    EXPECT_EQ(readBytes(favorites + "/dest/--help \"x\".url"), bytes["-rf.url"]);
+}
+
+TEST_F(OrganizeTest, PastingAFavoriteThatVanishedLosesNothingElse) {
+    writeFavorite("stays.url", "http://s/");
+    writeFavorite("vanishes.url", "http://v/");
+    std::filesystem::create_directories(favorites + "/dest");
+    open();
+    mark("stays");
+    mark("vanishes");
+    trigger("TB_CheckCut");
+    std::filesystem::remove(favorites + "/vanishes.url");
+    select(favorites + "/dest");
+    dialogs.answers = {mv::mbYes}; // go on after the missing item is reported
+    trigger("TB_Paste");
+    EXPECT_FALSE(dialogs.asked.empty()); // the shell reports the missing file
+    EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/stays.url"));
+    EXPECT_TRUE(form->ItemClipboard.empty());
+    EXPECT_EQ(siteNames(), std::vector<std::string>{"stays"});
+}
