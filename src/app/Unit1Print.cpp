@@ -58,8 +58,7 @@ void TForm1::TB_PrintClick() {
     if (printed)
         Dialogs::current().message(MsgType::Information, QStringLiteral("出力しました"), mbOK);
     else
-        Dialogs::current().message(MsgType::Error, QStringLiteral("印刷できませんでした。"),
-                                   mbOK);
+        Dialogs::current().message(MsgType::Error, QStringLiteral("印刷できませんでした。"), mbOK);
 }
 
 } // namespace mv

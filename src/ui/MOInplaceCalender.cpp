@@ -134,7 +134,11 @@ void TMOInplaceCalender::paintEvent(QPaintEvent*) {
         const QRect cell = CellRect(col, 0);
         painter.fillRect(cell, colors_.Color(TMOMonthCalColors::MonthFixedColor));
         painter.setPen(colourOf(col));
-        painter.drawText(cell, Qt::AlignCenter, locale.dayName(col + 1, QLocale::ShortFormat));
+        QString name = locale.dayName(col + 1, QLocale::ShortFormat);
+        // "Mon" and its kin do not fit a 23-pixel cell; "M" does.
+        if (painter.fontMetrics().horizontalAdvance(name) > cell.width())
+            name = locale.dayName(col + 1, QLocale::NarrowFormat);
+        painter.drawText(cell, Qt::AlignCenter, name);
     }
     const QDate today = QDate::currentDate();
     for (int row = 1; row < kRows; ++row) {

@@ -54,12 +54,6 @@ TEST_F(EllipsisEditor, OnlyAReleaseOnThePressedButtonCounts) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(EllipsisEditor, WithoutAHandlerTheCellStaysAsItIs) {
-    StartEditing(4);
-    ClickButton();
-    EXPECT_EQ(grid->Cells(kCol, 4), "http://example.jp/4");
-}
-
 class SpinEditor : public EditorFixture {
 protected:
     void SetUp() override {
@@ -76,12 +70,6 @@ protected:
                           Editor()->SpinButton()->DownRect().center());
     }
 };
-
-TEST_F(SpinEditor, ChoosingSpinMakesTheColumnAnIntegerColumn) {
-    EXPECT_EQ(Column().DataType(), dtInteger);
-    Column().setButtonStyle(cbsSimple);
-    EXPECT_EQ(Column().DataType(), dtString);
-}
 
 TEST_F(SpinEditor, ButtonsCountWithoutLimitsWhenMinEqualsMax) {
     StartEditing(2);

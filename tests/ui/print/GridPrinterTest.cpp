@@ -269,16 +269,6 @@ TEST_F(GridPrinterAtScreenSize, AFailingNewPageEndsTheRun) {
     EXPECT_EQ(pages.size(), 1u);
 }
 
-TEST_F(GridPrinterAtScreenSize, PrintingWithoutAnOpenDocumentFails) {
-    FillGrid(3);
-    printer.setPrinter(&device);
-    EXPECT_FALSE(printer.Print());
-    printer.setTargetGrid(nullptr);
-    ASSERT_TRUE(device.BeginDoc());
-    EXPECT_FALSE(printer.Print());
-    device.EndDoc();
-}
-
 // Drawing itself, at twice the screen's resolution.
 class GridPrinterDrawing : public GridPrinterTest {
 protected:
