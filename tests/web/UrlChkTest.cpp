@@ -205,8 +205,8 @@ TEST_F(UrlProbeTest, UnusableOrUnreachableUrlsAreNotOpened) {
              std::string(),
              std::string("http://"),
              std::string("no url at all"),
+             // A name that does not resolve is left out: its lookup would leave the machine.
              refused,
-             std::string("http://no-such-host.invalid/"),
              "ftp://127.0.0.1:" + port + "/",
              "file://" + file,
              "gopher://127.0.0.1:" + port + "/",
@@ -219,11 +219,23 @@ TEST_F(UrlProbeTest, UnusableOrUnreachableUrlsAreNotOpened) {
     ::close(closedSocket);
 }
 
+TEST_F(UrlProbeTest, TakesUrlsAsTypedWithBlanksAroundAndSpacesInside) {
+    server.route("/my%20page.html", {response("200 OK", lastModified(kDate), "x")});
+
+    EXPECT_EQ(probe(server.url("/my page.html")), opened("200", kDate));
+    EXPECT_EQ(probe(" \t" + server.url("/dated") + " \r\n"), opened("200", kDate));
+    EXPECT_EQ(probe(server.url("/da\r\nted")), opened("200", kDate));
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_TRUE(requests[0].starts_with("GET /my%20page.html HTTP/1.1\r\n")) << requests[0];
+    EXPECT_TRUE(requests[1].starts_with("GET /dated HTTP/1.1\r\n")) << requests[1];
+}
+
 TEST_F(UrlProbeTest, OverwritesEveryFieldOfAReusedResult) {
     UrlProbeResult result{false, false, "999", "stale"};
     ProbeUrl(server.url("/dated"), result, kShort);
     EXPECT_EQ(result, opened("200", kDate));
-    ProbeUrl("http://no-such-host.invalid/", result, kShort);
+    ProbeUrl("http://", result, kShort);
     EXPECT_EQ(result, kNotOpened);
 
     ProbeUrl(server.url("/dated"), result, kShort);
