@@ -1,34 +1,89 @@
 #include "SecondaryForms.h"
 
+#include "ShellTreeView.h"
 #include "Unit1.h"
+#include "favorites/ShortcutFile.h"
+#include "favorites/VB.h"
+#include "platform/error.h"
+#include "ui/MOStringGrid.h"
+#include "ui/URLLink.h"
+#include "web/shellexec.h"
+
+#include <QEvent>
+#include <QPointer>
+
+#include <vector>
 
 namespace mv {
+namespace {
 
-TfrmVersion::TfrmVersion(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmVersion"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
-}
+// Owns the secondary windows for the main window: deletes them with it and hides them when
+// it hides, so none outlives the program's last window.
+class SecondaryWindows final : public QObject {
+public:
+    explicit SecondaryWindows(QWidget* main) : QObject(main) {
+        setObjectName(QStringLiteral("SecondaryWindows"));
+        main->installEventFilter(this);
+    }
+    ~SecondaryWindows() override {
+        for (const QPointer<QWidget>& w : windows_)
+            delete w.data();
+    }
+    template <class T> T* add(T* window) {
+        windows_.emplace_back(window);
+        return window;
+    }
 
-TfrmAdd::TfrmAdd(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmAdd"));
-    setWindowTitle(QStringLiteral("お気に入りの追加"));
-}
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Hide)
+            for (const QPointer<QWidget>& w : windows_)
+                if (w) w->hide();
+        return false;
+    }
 
-TfrmProperty::TfrmProperty(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("frmProperty"));
-    setWindowTitle(QStringLiteral("プロパティ"));
-}
+private:
+    std::vector<QPointer<QWidget>> windows_;
+};
 
-TForm2::TForm2(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(QStringLiteral("列幅の設定"));
-}
+} // namespace
 
 void CreateSecondaryForms(TForm1& form) {
-    form.frmVersion = new TfrmVersion(&form);
-    form.frmAdd = new TfrmAdd(&form);
-    form.frmProperty = new TfrmProperty(&form);
-    form.Form2 = new TForm2(&form);
+    auto* windows = new SecondaryWindows(&form);
+
+    form.frmVersion = windows->add(new TfrmVersion(&form));
+    for (TURLLink* link : form.frmVersion->findChildren<TURLLink*>())
+        link->Opener = [](const QUrl& url) { return ShellOpen(url); };
+
+    form.frmAdd = windows->add(new TfrmAdd(&form));
+    form.frmAdd->SelectedFolder = [&form] { return form.ShellTreeView1->SelectedPath(); };
+    form.frmAdd->Relist = [&form] {
+        form.ClearGridRows();
+        PumpMessages();
+        form.ShellTreeView1Change();
+    };
+
+    form.frmProperty = windows->add(new TfrmProperty(&form));
+    form.frmProperty->OnStore = [&form](int row, const PropertyValues& v) {
+        TMOStringGrid& grid = *form.StringGrid1;
+        if (row < 1 || row >= grid.RowCount()) return;
+        grid.setCells(1, row, v.SiteName);
+        grid.setCells(2, row, v.Url);
+        grid.setCells(4, row, v.Comment);
+    };
+    form.frmProperty->OnCommit = [&form](int row) {
+        // The row as loaded is what the commit compares with. Recorded again here because
+        // the grid may have committed (and forgotten) it when the main window was disabled.
+        const PropertyValues& was = form.frmProperty->Loaded();
+        if (row < 1 || row >= form.StringGrid1->RowCount()) return;
+        form.EditPath = ItemPath(form.ShellTreeView1->SelectedPath(), was.SiteName);
+        form.EditUrl = was.Url;
+        form.EditComment = was.Comment;
+        form.EditRow = row;
+        form.CommitRowEdits();
+    };
+
+    form.Form2 = windows->add(new TForm2(form.StringGrid1, &form));
 }
 
 } // namespace mv

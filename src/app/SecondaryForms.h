@@ -1,38 +1,19 @@
 #pragma once
-// The four secondary windows, created at start and kept for the run. Their contents come
-// with the commands that use them; for now each is an empty window with its caption.
+// The four secondary windows, created at start and kept for the run: the version window, the
+// add-site dialog, the property window and the column width window.
 
-#include <QDialog>
+#include "organize/dialogs/FileAddDlg.h"
+#include "organize/dialogs/PropertyWindow.h"
+#include "ui/Unit2.h"
+#include "ui/Version.h"
 
 namespace mv {
 
 class TForm1;
 
-// Creates the four windows in start-up order, owned by and known to the main window.
+// Creates the four windows in start-up order and hands them to the main window, which they
+// disable while they are shown. They are windows of their own (a disabled main window would
+// disable its child windows too) and go with the main window.
 void CreateSecondaryForms(TForm1& form);
-
-class TfrmVersion : public QDialog {
-    Q_OBJECT
-public:
-    explicit TfrmVersion(QWidget* parent = nullptr);
-};
-
-class TfrmAdd : public QDialog {
-    Q_OBJECT
-public:
-    explicit TfrmAdd(QWidget* parent = nullptr);
-};
-
-class TfrmProperty : public QDialog {
-    Q_OBJECT
-public:
-    explicit TfrmProperty(QWidget* parent = nullptr);
-};
-
-class TForm2 : public QDialog {
-    Q_OBJECT
-public:
-    explicit TForm2(QWidget* parent = nullptr);
-};
 
 } // namespace mv

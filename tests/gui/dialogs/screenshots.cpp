@@ -1,0 +1,121 @@
+// Writes pictures of the secondary windows and the folder dialog for the documentation:
+//   xvfb-run -s "-screen 0 1024x768x24" build/tests/dialog_screenshots docs
+// Each window is shown over a sample favorites folder and grabbed from the X server.
+
+#include "app/AppSetup.h"
+#include "app/SecondaryForms.h"
+#include "app/SettingsFile.h"
+#include "app/ShellTreeView.h"
+#include "app/Unit1.h"
+#include "organize/dialogs/FolderDialogUnit.h"
+#include "organize/dialogs/FolderTree.h"
+#include "organize/dialogs/SelectFolderDialog.h"
+#include "platform/dialogs.h"
+#include "ui/MOStringGrid.h"
+#include "ui/URLLink.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+
+namespace {
+
+QString gOut;
+
+void settle() {
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+}
+
+void shoot(QWidget* window, const char* name) {
+    settle();
+    const QRect frame = window->frameGeometry();
+    const QPixmap shot =
+        window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    const QString path = gOut + QLatin1Char('/') + QString::fromLatin1(name);
+    if (!shot.save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+void writeFavorite(const QString& path, const QByteArray& url, const QByteArray& comment) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return;
+    f.write("[InternetShortcut]\r\nURL=" + url + "\r\n[Comment]\r\nComment=" + comment + "\r\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    mv::SetupApplication(app, /*realDialogs=*/false);
+    gOut = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+
+    QTemporaryDir dir;
+    const QString fav = dir.path() + QStringLiteral("/Favorites");
+    QDir().mkpath(fav + QStringLiteral("/ニュース"));
+    QDir().mkpath(fav + QStringLiteral("/リンク"));
+    QDir().mkpath(fav + QStringLiteral("/ニュース/経済"));
+    QDir().mkpath(fav + QStringLiteral("/ニュース/スポーツ"));
+    QDir().mkpath(fav + QStringLiteral("/趣味/旅行"));
+    writeFavorite(fav + QStringLiteral("/気象庁.url"), "https://www.jma.go.jp/", "天気予報");
+    writeFavorite(fav + QStringLiteral("/Debian.url"), "https://www.debian.org/", "");
+    qputenv("MARKVANE_FAVORITES", fav.toLocal8Bit());
+
+    mv::TForm1 form(dir.path().toStdString() + "/markvane.ini");
+    mv::CreateSecondaryForms(form);
+    form.show();
+    settle();
+
+    form.TB_AddClick();
+    form.frmAdd->txtSiteName->setText(QStringLiteral("日本語のサイト"));
+    form.frmAdd->txtUrl->setText(QStringLiteral("http://www.example.co.jp/"));
+    form.frmAdd->txtComment->setText(QStringLiteral("よく見るページ"));
+    shoot(form.frmAdd, "dialog-add.png");
+    form.frmAdd->close();
+
+    mv::TMOStringGrid& grid = *form.StringGrid1;
+    for (int r = 1; r < grid.RowCount(); ++r)
+        if (grid.Cells(1, r) != "Debian") grid.setRow(r);
+    grid.setCells(3, grid.Row(), "Mon, 07 Dec 2026 09:00:00 GMT");
+    form.UpdateCommandStates();
+    form.TB_PropertyClick();
+    form.frmProperty->txtComment->setPlainText(QStringLiteral("天気予報\n週間予報も見られます"));
+    shoot(form.frmProperty, "dialog-property.png");
+    form.frmProperty->close();
+
+    form.TB_ColClick();
+    shoot(form.Form2, "dialog-column-widths.png");
+    form.Form2->close();
+
+    form.TB_VersionClick();
+    shoot(form.frmVersion, "dialog-version.png");
+    form.frmVersion->close();
+
+    mv::TSelectFolderDialog::setExecuteHookForTesting([&](mv::TFolderDialogForm& dialog) {
+        dialog.show();
+        dialog.FolderTree->selectPath(fav + QStringLiteral("/ニュース"));
+        shoot(&dialog, "dialog-folder.png");
+        return int(QDialog::Rejected);
+    });
+    mv::TSelectFolderDialog folderDialog(&form);
+    // A tree of its own, so the picture shows sample folders and nothing of this machine.
+    folderDialog.Root = mv::rfCustom;
+    folderDialog.CustomRootFolder = fav;
+    folderDialog.setText(QStringLiteral("フォルダを選択し、OKを押してください"));
+    folderDialog.Path = fav + QStringLiteral("/リンク");
+    folderDialog.Execute();
+    return 0;
+}
