@@ -71,29 +71,6 @@ protected:
     LoopbackHttpServer server;
 };
 
-TEST_F(ProbeRunnerTest, GivesWhatTheProbeGivesAndOverwritesTheRecord) {
-    server.route("/dated", {kDated});
-    server.route("/undated", {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"});
-
-    UrlProbeResult result;
-    mv::RunProbe(server.url("/dated"), result);
-    EXPECT_TRUE(result.sessionOpened && result.urlOpened);
-    EXPECT_EQ(result.statusText, "200");
-    EXPECT_EQ(result.lastModified, kDate);
-
-    mv::RunProbe(server.url("/undated"), result);
-    EXPECT_TRUE(result.urlOpened);
-    EXPECT_EQ(result.statusText, "404");
-    EXPECT_EQ(result.lastModified, "");
-
-    mv::RunProbe(server.url("/dated"), result);
-    mv::RunProbe("", result);
-    EXPECT_TRUE(result.sessionOpened);
-    EXPECT_FALSE(result.urlOpened);
-    EXPECT_EQ(result.statusText, "");
-    EXPECT_EQ(result.lastModified, "");
-}
-
 TEST_F(ProbeRunnerTest, ProcessesEventsWhileTheProbeWaits) {
     // While the outer reply is held, the main thread runs a posted call that itself probes.
     UrlProbeResult inner;
