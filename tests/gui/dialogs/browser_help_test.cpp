@@ -54,6 +54,13 @@ TEST_F(BrowserTest, HelpOpensThePageBesideTheProgram) {
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
+TEST_F(BrowserTest, APathWithSpacesAndJapaneseIsHandedOverWhole) {
+    const QString path = QStringLiteral("/opt/マークベイン 1.0/help.htm");
+    EXPECT_TRUE(mv::ShellOpenFile(path));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].toLocalFile(), path);
+}
+
 TEST_F(BrowserTest, TheHelpPageExplainsEveryCommand) {
     QFile page(QStringLiteral(MARKVANE_HELP_PAGE));
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));

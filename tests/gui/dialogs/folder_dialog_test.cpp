@@ -81,10 +81,6 @@ TEST_F(FolderDialogTest, PreparesTheWindowFromItsProperties) {
         EXPECT_EQ(form.MessageLabel->text(), QStringLiteral("変わりました"));
         EXPECT_FALSE(form.OkButton->isDefault());
         EXPECT_FALSE(form.CancelButton->isDefault());
-        EXPECT_EQ(form.OkButton->text(), QStringLiteral("OK(&O)"));
-        EXPECT_EQ(form.CancelButton->text(), QStringLiteral("キャンセル(&C)"));
-        EXPECT_EQ(form.TopPanel->height(), 33);
-        EXPECT_EQ(form.BottomPanel->height(), 41);
         // Rooted at the whole file system, starting at the home folder.
         EXPECT_EQ(form.FolderTree->RootPath(), QStringLiteral("/"));
         EXPECT_EQ(form.FolderTree->SelectedPath(), QDir::homePath());
@@ -206,10 +202,6 @@ TEST_F(FolderDialogTest, TheModalWindowAnswersOkAndEscape) {
 }
 
 TEST(RootFolders, SpecialNamesMapToFolders) {
-    EXPECT_EQ(mv::RootFolderText(mv::rfDesktop, {}), QStringLiteral("rfDesktop"));
-    EXPECT_EQ(mv::RootFolderText(mv::rfMyDocuments, {}), QStringLiteral("rfPersonal"));
-    EXPECT_EQ(mv::RootFolderText(mv::rfCommonDesktop, {}),
-              QStringLiteral("rfCommonDesktopDirectory"));
     EXPECT_EQ(mv::RootFolderText(mv::rfCustom, QStringLiteral("/srv")), QStringLiteral("/srv"));
     EXPECT_EQ(mv::RootFolderPath(QStringLiteral("rfDesktop")), QStringLiteral("/"));
     mvtest::TempDir dir;

@@ -121,19 +121,6 @@ protected:
     }
 };
 
-TEST_F(LinkTest, Defaults) {
-    mv::TURLLink fresh;
-    EXPECT_EQ(fresh.URLType(), mv::tpURL);
-    EXPECT_EQ(fresh.Link(), QStringLiteral("http://"));
-    EXPECT_EQ(fresh.LinkColor(), QColor(Qt::red));
-    EXPECT_TRUE(fresh.EnableShowHint());
-    EXPECT_EQ(fresh.HintOffsetX(), 15);
-    EXPECT_EQ(fresh.HintOffsetY(), 15);
-    EXPECT_EQ(fresh.FontColor(), QColor(Qt::blue));
-    EXPECT_EQ(fresh.cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(fresh.HintFormColor(), fresh.palette().color(QPalette::ToolTipBase));
-}
-
 TEST_F(LinkTest, LeftClickOpensTheWebOrMailTarget) {
     link->setLink(QStringLiteral("https://example.org/ページ?q=1"));
     QTest::mouseClick(link, Qt::LeftButton);
