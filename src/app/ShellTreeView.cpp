@@ -1,6 +1,7 @@
 #include "ShellTreeView.h"
 
 #include "platform/codepage.h"
+#include "platform/favoritesfolder.h"
 #include "platform/error.h"
 
 #include <QDir>
@@ -33,10 +34,9 @@ protected:
 } // namespace
 
 QString favoritesFolder() {
-    QString path = qEnvironmentVariable("MARKVANE_FAVORITES");
-    if (path.isEmpty()) path = QDir::homePath() + QStringLiteral("/Favorites");
+    const QString path = favoritesFolderPath();
     QDir().mkpath(path);
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return path;
 }
 
 TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {

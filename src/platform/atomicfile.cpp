@@ -17,18 +17,6 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Copies user-visible extended attributes (the hidden bit lives there) to the new file.
 void copyXattrs(const std::string& from, int toFd) {
     ssize_t len = ::listxattr(from.c_str(), nullptr, 0);
@@ -47,6 +35,18 @@ void copyXattrs(const std::string& from, int toFd) {
 }
 
 } // namespace
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
 
 bool writeFileAtomically(const std::string& path, std::string_view content) {
     struct stat old {};

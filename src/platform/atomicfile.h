@@ -12,6 +12,9 @@ namespace mv {
 // errno set) when anything fails; the target is then untouched and no temporary file remains.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
+// Writes all of `data` to `fd`, resuming after interruptions; false (errno set) on failure.
+bool writeAll(int fd, std::string_view data);
+
 // Whole-file read; false when the file cannot be opened or read.
 bool readFile(const std::string& path, std::string& content);
 

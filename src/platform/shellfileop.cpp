@@ -1,5 +1,7 @@
 #include "shellfileop.h"
 
+#include "atomicfile.h"
+
 #include "codepage.h"
 #include "dialogs.h"
 #include "pathcase.h"
@@ -97,19 +99,6 @@ bool readLink(const std::string& path, std::string& target) {
     }
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 ssize_t readSome(int fd, char* buf, size_t size) {
     for (;;) {
         ssize_t n = ::read(fd, buf, size);
@@ -202,7 +191,7 @@ std::string copyToTemp(const std::string& source, const struct stat& st, const s
     for (;;) {
         ssize_t n = readSome(in, buf.data(), buf.size());
         if (n == 0) break;
-        if (n < 0 || !writeAll(out, buf.data(), static_cast<size_t>(n))) {
+        if (n < 0 || !writeAll(out, std::string_view(buf.data(), static_cast<size_t>(n)))) {
             ok = false;
             break;
         }

@@ -1,5 +1,7 @@
 #include "trash.h"
 
+#include "atomicfile.h"
+
 #include "shellfileop.h"
 
 #include <cerrno>
@@ -114,18 +116,6 @@ bool usableOwnFolder(const std::string& path, uid_t uid) {
     if (!S_ISDIR(st.st_mode) || st.st_uid != uid) {
         errno = EACCES;
         return false;
-    }
-    return true;
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<size_t>(n));
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "RootFolder.h"
 
+#include "platform/favoritesfolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -94,11 +96,6 @@ QString RootFolderPath(const QString& rootText) {
     return QDir::cleanPath(QFileInfo(rootText).absoluteFilePath());
 }
 
-QString FavoritesFolderPath() {
-    // The same rule as the main window's tree, which also creates the folder.
-    QString path = qEnvironmentVariable("MARKVANE_FAVORITES");
-    if (path.isEmpty()) path = QDir::homePath() + QStringLiteral("/Favorites");
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
+QString FavoritesFolderPath() { return favoritesFolderPath(); }
 
 } // namespace mv
