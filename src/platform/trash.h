@@ -1,5 +1,5 @@
 #pragma once
-// The desktop's trash, laid out after the freedesktop.org Trash specification 1.0, so that
+// The desktop's trash, laid out as freedesktop.org's Trash layout 1.0 describes it, so that
 // every file manager lists what we put there and can restore it:
 //   home trash        $XDG_DATA_HOME/Trash (~/.local/share/Trash), for the home file system
 //   other file systems $topdir/.Trash/$uid when $topdir/.Trash is a real folder with the

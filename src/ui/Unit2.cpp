@@ -4,12 +4,8 @@
 #include "MOStringGrid.h"
 
 #include <QFontDialog>
-#include <QGuiApplication>
-#include <QHideEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QSpinBox>
 
 #include <limits>
@@ -53,7 +49,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-TForm2::TForm2(TMOStringGrid* grid, QWidget* owner) : grid_(grid), owner_(owner) {
+TForm2::TForm2(TMOStringGrid* grid, QWidget* owner) : TOwnerBlockingDialog(owner), grid_(grid) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("列幅の設定"));
     setFont(MsPGothicFont(12));
@@ -85,7 +81,6 @@ int TForm2::SpinValue(const QSpinBox& spin) {
 }
 
 void TForm2::FormShow() {
-    if (owner_) owner_->setEnabled(false);
     if (!grid_) return;
     spnSite->setValue(grid_->ColWidths(1));
     spnURL->setValue(grid_->ColWidths(2));
@@ -105,27 +100,6 @@ void TForm2::btnSetClick() {
 
 void TForm2::btnCancelClick() {
     hide();
-}
-
-void TForm2::FormHide() {
-    if (owner_) owner_->setEnabled(true);
-}
-
-void TForm2::showEvent(QShowEvent* event) {
-    if (!placed_) {
-        placed_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QDialog::showEvent(event);
-    // The window system's own shows (a restore) are no new opening.
-    if (!event->spontaneous()) FormShow();
-}
-
-void TForm2::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    // The window system's own hides (minimising) are no close.
-    if (!event->spontaneous()) FormHide();
 }
 
 std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent) {

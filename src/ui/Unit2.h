@@ -2,7 +2,7 @@
 // The list's look for the rest of the run: TForm2 sets the widths of the four text columns of
 // the favorites grid; ChooseFont asks for the font of those columns and the folder tree.
 
-#include <QDialog>
+#include "ui/OwnerBlockingDialog.h"
 #include <QFont>
 #include <QPointer>
 
@@ -19,7 +19,7 @@ class TMOStringGrid;
 
 // "列幅の設定": spin edits for the widths of columns 1 to 4. Shown without a modal loop; the
 // owner (the main window) is disabled while it is visible.
-class TForm2 : public QDialog {
+class TForm2 : public TOwnerBlockingDialog {
     Q_OBJECT
 public:
     TForm2(TMOStringGrid* grid, QWidget* owner);
@@ -31,19 +31,15 @@ public:
     void FormShow();
     void btnSetClick();
     void btnCancelClick();
-    void FormHide();
 
     // A spin edit's text as a decimal integer; anything else reads as 0.
     static int SpinValue(const QSpinBox& spin);
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void Opened() override { FormShow(); }
 
 private:
     QPointer<TMOStringGrid> grid_;
-    QPointer<QWidget> owner_;
-    bool placed_ = false;
 };
 
 // The system font dialog starting at `initial`, without size limits; nothing when cancelled.

@@ -8,12 +8,9 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QHideEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QUrl>
 
 #include <exception>
@@ -57,7 +54,7 @@ QFont bold(int pixelSize) {
 
 } // namespace
 
-TfrmVersion::TfrmVersion(QWidget* owner) : owner_(owner) {
+TfrmVersion::TfrmVersion(QWidget* owner) : TOwnerBlockingDialog(owner) {
     setObjectName(QStringLiteral("frmVersion"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -133,32 +130,8 @@ void TfrmVersion::PlaceLabel2() {
     Label2->move(kLabel2Right - Label2->width(), 40);
 }
 
-void TfrmVersion::FormShow() {
-    if (owner_) owner_->setEnabled(false);
-}
-
-void TfrmVersion::FormCloseQuery() {
-    if (owner_) owner_->setEnabled(true);
-}
-
 void TfrmVersion::btnCloseClick() {
     close();
-}
-
-void TfrmVersion::showEvent(QShowEvent* event) {
-    if (!placed_) {
-        placed_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
-void TfrmVersion::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    // Every way of closing ends here: the close box, "閉じる" and Escape.
-    if (!event->spontaneous()) FormCloseQuery();
 }
 
 } // namespace mv

@@ -3,7 +3,7 @@
 // makers' notice and the icon credit with their links. Shown without a modal loop; the owner
 // (the main window) is disabled while it is visible.
 
-#include <QDialog>
+#include "ui/OwnerBlockingDialog.h"
 #include <QPointer>
 
 class QLabel;
@@ -14,7 +14,7 @@ namespace mv {
 
 class TURLLink;
 
-class TfrmVersion : public QDialog {
+class TfrmVersion : public TOwnerBlockingDialog {
     Q_OBJECT
 public:
     explicit TfrmVersion(QWidget* owner);
@@ -32,19 +32,11 @@ public:
     // Fills the labels and the icon from the version block; a block that cannot be read
     // leaves what is not filled yet at its placeholder.
     void FormCreate();
-    void FormShow();
-    void FormCloseQuery();
     void btnCloseClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void PlaceLabel2();
 
-    QPointer<QWidget> owner_;
-    bool placed_ = false;
 };
 
 } // namespace mv

@@ -6,14 +6,10 @@
 #include "platform/error.h"
 
 #include <QAction>
-#include <QGuiApplication>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -35,7 +31,7 @@ QLineEdit* edit(QWidget* parent, const char* name, int top) {
 
 } // namespace
 
-TfrmAdd::TfrmAdd(QWidget* owner) : owner_(owner) {
+TfrmAdd::TfrmAdd(QWidget* owner) : TOwnerBlockingDialog(owner) {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("サイトの追加"));
     setFixedSize(293, 156);
@@ -114,7 +110,6 @@ void TfrmAdd::FormShow() {
     txtUrl->clear();
     txtComment->clear();
     txtSiteName->setFocus();
-    if (owner_) owner_->setEnabled(false);
 }
 
 void TfrmAdd::btnAddClick() {
@@ -152,26 +147,6 @@ void TfrmAdd::AddFavorite() {
 
 void TfrmAdd::btnCancelClick() {
     close();
-}
-
-void TfrmAdd::FormCloseQuery() {
-    if (owner_) owner_->setEnabled(true);
-}
-
-void TfrmAdd::showEvent(QShowEvent* event) {
-    if (!placed_) {
-        placed_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
-void TfrmAdd::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    // Every way of closing ends here: the buttons, the close box and Escape.
-    if (!event->spontaneous()) FormCloseQuery();
 }
 
 } // namespace mv

@@ -3,7 +3,7 @@
 // selected in the main window. Shown without a modal loop; the owner (the main window) is
 // disabled while it is visible.
 
-#include <QDialog>
+#include "ui/OwnerBlockingDialog.h"
 #include <QPointer>
 
 #include <functional>
@@ -16,7 +16,7 @@ class QToolBar;
 
 namespace mv {
 
-class TfrmAdd : public QDialog {
+class TfrmAdd : public TOwnerBlockingDialog {
     Q_OBJECT
 public:
     explicit TfrmAdd(QWidget* owner);
@@ -38,22 +38,18 @@ public:
     void FormShow();
     void btnAddClick();
     void btnCancelClick();
-    void FormCloseQuery();
 
     // The file a site name gives in `folder`: a "\" in the name separates folders, as in
     // the Windows Favorites folder.
     static std::string FavoritePath(const std::string& folder, const std::string& siteName);
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void Opened() override { FormShow(); }
 
 private:
     // Raises mv::Error when the file cannot be written.
     void AddFavorite();
 
-    QPointer<QWidget> owner_;
-    bool placed_ = false;
 };
 
 } // namespace mv

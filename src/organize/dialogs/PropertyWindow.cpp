@@ -3,19 +3,15 @@
 #include "platform/codepage.h"
 
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
-#include <QShowEvent>
 
 namespace mv {
 
-TfrmProperty::TfrmProperty(QWidget* owner) : owner_(owner) {
+TfrmProperty::TfrmProperty(QWidget* owner) : TOwnerBlockingDialog(owner) {
     setObjectName(QStringLiteral("frmProperty"));
     setWindowTitle(QStringLiteral("プロパティウインドウ"));
     // A close box, no minimise or maximise boxes.
@@ -96,26 +92,6 @@ void TfrmProperty::Button1Click() {
     hide();
 }
 
-void TfrmProperty::FormHide() {
-    if (owner_) owner_->setEnabled(true);
-}
-
-void TfrmProperty::showEvent(QShowEvent* event) {
-    if (!placed_) {
-        placed_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
-    QDialog::showEvent(event);
-    if (event->spontaneous()) return;
-    txtName->setFocus();
-    if (owner_) owner_->setEnabled(false);
-}
-
-void TfrmProperty::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    // Both buttons, the close box and Escape end here.
-    if (!event->spontaneous()) FormHide();
-}
+void TfrmProperty::Opened() { txtName->setFocus(); }
 
 } // namespace mv

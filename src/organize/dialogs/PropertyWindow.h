@@ -4,7 +4,7 @@
 // edit. Shown without a modal loop; the owner (the main window) is disabled while it is
 // visible.
 
-#include <QDialog>
+#include "ui/OwnerBlockingDialog.h"
 #include <QPointer>
 
 #include <functional>
@@ -23,7 +23,7 @@ struct PropertyValues {
     std::string Comment; // lines joined by CR LF
 };
 
-class TfrmProperty : public QDialog {
+class TfrmProperty : public TOwnerBlockingDialog {
     Q_OBJECT
 public:
     explicit TfrmProperty(QWidget* owner);
@@ -50,17 +50,13 @@ public:
 
     void Button2Click();
     void Button1Click();
-    void FormHide();
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    void Opened() override;
 
 private:
-    QPointer<QWidget> owner_;
     int row_ = -1;
     PropertyValues loaded_;
-    bool placed_ = false;
 };
 
 } // namespace mv
