@@ -7,10 +7,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QMetaObject>
 #include <QHeaderView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMouseEvent>
+
+#include <utility>
 
 namespace mv {
 namespace {
@@ -48,6 +51,7 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
     Rebuild(favoritesFolder());
+    lastSelected_ = SelectedQPath(); // nobody listens yet: the owner lists the first folder itself
 }
 
 void TShellTreeView::Rebuild(const QString& path) {
@@ -66,6 +70,9 @@ void TShellTreeView::Rebuild(const QString& path) {
     proxy->setDynamicSortFilter(true);
     proxy->sort(0, Qt::AscendingOrder);
     proxy_ = proxy;
+    // Connected before the view's selection model is, so this sees the selection as it was.
+    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &TShellTreeView::OnRowsAboutToBeRemoved);
     QItemSelectionModel* oldSelection = selectionModel();
     setModel(proxy_);
     delete oldSelection;
@@ -77,6 +84,7 @@ void TShellTreeView::Rebuild(const QString& path) {
     delete oldProxy;
     delete oldModel;
     lastSelected_.clear();
+    keepSelected_.clear();
     const QModelIndex top = proxy_->mapFromSource(model_->index(path));
     expand(top);
     setCurrentIndex(top);
@@ -106,10 +114,13 @@ QString TShellTreeView::PathAt(const QModelIndex& index) const {
     return model_->filePath(proxy_->mapToSource(index));
 }
 
-bool TShellTreeView::selectPath(const QString& path) {
+QModelIndex TShellTreeView::IndexOf(const QString& path) const {
     const QModelIndex source = model_->index(path);
-    if (!source.isValid()) return false;
-    const QModelIndex index = proxy_->mapFromSource(source);
+    return source.isValid() ? proxy_->mapFromSource(source) : QModelIndex();
+}
+
+bool TShellTreeView::selectPath(const QString& path) {
+    const QModelIndex index = IndexOf(path);
     if (!index.isValid()) return false;
     setCurrentIndex(index);
     scrollTo(index);
@@ -130,7 +141,31 @@ void TShellTreeView::Refresh() {
     }
 }
 
+void TShellTreeView::OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
+    for (QModelIndex i = currentIndex(); i.isValid(); i = i.parent()) {
+        if (i.parent() == parent && i.row() >= first && i.row() <= last) {
+            keepSelected_ = SelectedQPath();
+            OnCurrentChanged();
+            return;
+        }
+    }
+}
+
 void TShellTreeView::OnCurrentChanged() {
+    // Settled from the event loop, not inside the selection model's signal: listing a folder
+    // pumps events, and model updates let in there would leave the indexes the view is still
+    // working with dangling. Several changes in one pass also make one listing.
+    if (settlePending_) return;
+    settlePending_ = true;
+    QMetaObject::invokeMethod(this, &TShellTreeView::SettleSelection, Qt::QueuedConnection);
+}
+
+void TShellTreeView::SettleSelection() {
+    settlePending_ = false;
+    const QString kept = std::exchange(keepSelected_, QString());
+    // A folder read begun before the selected folder was made drops it from the model until
+    // the next change notice; the folder is still on disk, so it stays selected.
+    if (!kept.isEmpty() && QFileInfo(kept).isDir()) selectPath(kept);
     const QString now = SelectedQPath();
     if (now == lastSelected_) return;
     lastSelected_ = now;

@@ -33,14 +33,17 @@ public:
     std::string SelectedPath() const;
     QString SelectedQPath() const;
     bool selectPath(const QString& path);
-    // The folder at a view position, or empty.
+    // The folder at a view index, or empty.
     QString PathAt(const QModelIndex& index) const;
+    // The view index of a folder, invalid when it is not under the root.
+    QModelIndex IndexOf(const QString& path) const;
 
     // Re-reads the folders from disk and selects the same folder again.
     void Refresh();
 
 signals:
-    // The selected folder changed (also when the root changed).
+    // The selected folder changed (also when the root changed). Emitted from the event loop
+    // once the selection has settled, never from within selectPath or setRoot.
     void Change();
     // A folder of this tree was dropped at `pos` (viewport coordinates).
     void DropRequested(const QPoint& pos);
@@ -55,12 +58,19 @@ protected:
 private:
     void Rebuild(const QString& path);
     void OnCurrentChanged();
+    // Emits Change when the selected folder differs from the one last reported.
+    void SettleSelection();
+    // Rows holding the selected folder are leaving the model; SettleSelection decides, once
+    // they are gone, whether the folder is really gone or only dropped by a stale read.
+    void OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
 
     QFileSystemModel* model_ = nullptr;
     QSortFilterProxyModel* proxy_ = nullptr;
     QString root_ = kFavoritesToken;
     QString rootPath_;
     QString lastSelected_;
+    QString keepSelected_; // the selected folder while its rows are being removed
+    bool settlePending_ = false;
 };
 
 } // namespace mv
