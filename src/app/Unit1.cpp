@@ -18,6 +18,7 @@
 #include <QHash>
 #include <QMenu>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -305,13 +306,10 @@ void TForm1::TB_RefreshClick() {
     if (Busy()) return;
     ShellTreeView1->hide();
     StringGrid1->hide();
-    struct Show {
-        TForm1* f;
-        ~Show() {
-            f->ShellTreeView1->show();
-            f->StringGrid1->show();
-        }
-    } show{this};
+    const auto show = qScopeGuard([this] {
+        ShellTreeView1->show();
+        StringGrid1->show();
+    });
     ShellTreeView1->Refresh();
 }
 
@@ -389,10 +387,7 @@ void TForm1::ShellTreeView1Change() {
         return;
     }
     listing_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{listing_};
+    const auto done = qScopeGuard([this] { listing_ = false; });
     do {
         relistWanted_ = false;
         BusyState busy(ShellTreeView1, StringGrid1);

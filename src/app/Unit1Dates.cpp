@@ -13,9 +13,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QScopeGuard>
 
 #include <algorithm>
-#include <utility>
 
 namespace mv {
 namespace {
@@ -33,18 +33,6 @@ std::string DateCellText(const UrlProbeResult& result) {
     return result.lastModified;
 }
 
-// Runs `undo` when the scope ends, however it ends.
-template <class F> class Finally {
-public:
-    explicit Finally(F undo) : undo_(std::move(undo)) {}
-    ~Finally() { undo_(); }
-    Finally(const Finally&) = delete;
-    Finally& operator=(const Finally&) = delete;
-
-private:
-    F undo_;
-};
-
 // Message processing inside cleanup: it runs while an error may be unwinding, so nothing may
 // escape from it.
 void PumpQuietly() noexcept {
@@ -61,7 +49,7 @@ void TForm1::TB_GetDateClick() {
     if (Busy()) return;
     fetchingDates_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const Finally restore([this] {
+    const auto restore = qScopeGuard([this] {
         ShellTreeView1->setEnabled(true);
         StringGrid1->setEnabled(true);
         PumpQuietly();
@@ -97,7 +85,7 @@ void TForm1::TB_CheckGetDateClick() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // With a maximum of 0 the bar would turn into an endless busy animation.
     StatusProgressBar1->setMaximum(std::max(1, StringGrid1->RowCount() - 1));
-    const Finally restore([this, cancelItem] {
+    const auto restore = qScopeGuard([this, cancelItem] {
         ShellTreeView1->setEnabled(true);
         StringGrid1->setEnabled(true);
         PumpQuietly();

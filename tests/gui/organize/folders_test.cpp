@@ -36,13 +36,13 @@ TEST_F(OrganizeTest, FolderCopyCutAndPaste) {
     select(favorites + "/src");
     trigger("TB_Folder_Copy");
     EXPECT_EQ(form->FolderClipboard, favorites + "/src");
-    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Folder_Paste")->isEnabled(), 500);
+    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Folder_Paste")->isEnabled(), 2000);
     select(favorites + "/dest");
     trigger("TB_Folder_Paste");
     EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/src/inner/deep.url"));
     EXPECT_TRUE(std::filesystem::exists(favorites + "/src/inner/deep.url"));
     EXPECT_TRUE(form->FolderClipboard.empty());
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TB_Folder_Paste_Toolbar")->isEnabled(), 500);
+    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TB_Folder_Paste_Toolbar")->isEnabled(), 2000);
 
     select(favorites + "/src");
     trigger("TB_Folder_Cut");
