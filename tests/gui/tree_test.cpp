@@ -64,8 +64,9 @@ TEST_F(MainWindowTest, AFolderRemovedFromDiskHandsTheGridToTheTreesNewSelection)
     EXPECT_EQ(cell(2, 1), "http://root/");
 }
 
-// Selecting lists the folder, and listing lets the tree's queued updates in; a folder made
-// just before it is selected is re-sorted by them while it is being selected.
+// A folder made and selected right after a rebuild, while the new model's reads are still
+// queued: those reads re-sort the rows, and selecting must not go on with indexes they
+// replaced.
 TEST_F(MainWindowTest, SelectingAFolderMadeJustNowAfterARebuild) {
     open();
     mv::TShellTreeView& tree = *form->ShellTreeView1;
