@@ -397,7 +397,7 @@ void TForm1::ShellTreeView1Change() {
         FindFile1.FileMask = {"*.url"};
         FindFile1.CheckTimeIs = tmNone;
         FindFile1.OnFind = [this](const std::string& name, const std::string& path,
-                                  const TSearchRec&, bool&) { AddFoundFile(name, path); };
+                                  const TSearchRec& rec, bool&) { AddFoundFile(name, path, rec.Attr); };
         Listing.clear();
         if (!FindFile1.FolderName.empty()) FindFile1.Execute();
         PumpMessages();
@@ -427,9 +427,9 @@ void TForm1::ShellTreeView1Change() {
 }
 
 
-void TForm1::AddFoundFile(const std::string& fileName, const std::string& path) {
+void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes) {
     PumpMessages();
-    Listing.push_back(ReadFavorite(path, fileName));
+    Listing.push_back(ReadFavorite(path, fileName, attributes));
 }
 
 void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter) {

@@ -157,7 +157,7 @@ private:
     void BuildLayout();
     void ConnectCommands();
     void Connect(const char* name, void (TForm1::*handler)());
-    void AddFoundFile(const std::string& fileName, const std::string& path);
+    void AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes);
 
     SettingsFile settings_;
     QWidget* splash_ = nullptr;

@@ -1,17 +1,21 @@
 #include "FolderListing.h"
 
 #include "ShortcutFile.h"
-#include "modFileAttr.h"
+#include "platform/fileattr.h"
+
+#include <utility>
 
 namespace mv {
 
-FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName) {
+FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
+                           uint32_t attributes) {
     const std::string path = folder + fileName;
     FavoriteEntry e;
     e.SiteName = SiteNameOf(fileName);
-    e.Url = ReadShortcutUrl(path);
-    e.Comment = ReadShortcutComment(path);
-    e.Hidden = IsHiddenFile(path) ? 1 : 0;
+    ShortcutValues values = ReadShortcutValues(path);
+    e.Url = std::move(values.Url);
+    e.Comment = std::move(values.Comment);
+    e.Hidden = !(attributes & fileattr::Directory) && (attributes & fileattr::Hidden) ? 1 : 0;
     return e;
 }
 

@@ -16,8 +16,10 @@ struct FavoriteEntry {
 
 using FolderListing = std::vector<FavoriteEntry>;
 
-// Reads one favorite: site name from the file name, URL, comment, hidden flag.
-// `folder` ends in "/".
-FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName);
+// Reads one favorite: site name from the file name, URL and comment from the file, hidden flag
+// from `attributes` (the file's record as the folder search found it, so the file is not
+// asked again). `folder` ends in "/".
+FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
+                           uint32_t attributes);
 
 } // namespace mv

@@ -34,9 +34,14 @@ std::string toProgramEncoding(const std::string& value, const CodePage& file) {
     return program.fromQStringLossy(file.toQString(value));
 }
 
-std::string readValue(const std::string& path, const char* section, const char* key) {
+// A file's bytes, or empty when it cannot be read.
+std::string fileBytes(const std::string& path) {
     std::string bytes;
-    if (!readFile(resolvePathCase(path), bytes)) return {};
+    if (!readFile(resolvePathCase(path), bytes)) bytes.clear();
+    return bytes;
+}
+
+std::string valueIn(const std::string& bytes, const char* section, const char* key) {
     const ShortcutEncoding enc = DetectShortcutEncoding(bytes);
     std::string_view text = bytes;
     if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
@@ -110,11 +115,16 @@ ShortcutEncoding DetectShortcutEncoding(const std::string& bytes) {
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    return readValue(path, "InternetShortcut", "URL");
+    return valueIn(fileBytes(path), "InternetShortcut", "URL");
 }
 
 std::string ReadShortcutComment(const std::string& path) {
-    return readValue(path, "Comment", "Comment");
+    return valueIn(fileBytes(path), "Comment", "Comment");
+}
+
+ShortcutValues ReadShortcutValues(const std::string& path) {
+    const std::string bytes = fileBytes(path);
+    return {valueIn(bytes, "InternetShortcut", "URL"), valueIn(bytes, "Comment", "Comment")};
 }
 
 void WriteShortcutUrl(const std::string& path, const std::string& url) {

@@ -20,6 +20,14 @@ std::string SiteNameOf(const std::string& fileName);
 std::string ReadShortcutUrl(const std::string& path);
 std::string ReadShortcutComment(const std::string& path);
 
+struct ShortcutValues {
+    std::string Url;
+    std::string Comment;
+};
+// Both values from one read of the file, as the two calls above would give them; a listing
+// reads thousands of files, and each read costs more than parsing it twice.
+ShortcutValues ReadShortcutValues(const std::string& path);
+
 // Each write opens, changes one key and replaces the file; it creates a missing file.
 // Throws mv::Error "%s に書き込めません" when the file cannot be written or the value has no
 // form in the file's encoding; nothing is written then.
