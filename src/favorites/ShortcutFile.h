@@ -25,7 +25,7 @@ struct ShortcutValues {
     std::string Comment;
 };
 // Both values from one read of the file, as the two calls above would give them; a listing
-// reads thousands of files, and each read costs more than parsing it twice.
+// reads thousands of files, and reading one costs more than parsing its bytes twice.
 ShortcutValues ReadShortcutValues(const std::string& path);
 
 // Each write opens, changes one key and replaces the file; it creates a missing file.
