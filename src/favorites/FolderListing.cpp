@@ -1,7 +1,7 @@
 #include "FolderListing.h"
 
 #include "ShortcutFile.h"
-#include "platform/fileattr.h"
+#include "modFileAttr.h"
 
 #include <utility>
 
@@ -15,7 +15,7 @@ FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileNam
     ShortcutValues values = ReadShortcutValues(path);
     e.Url = std::move(values.Url);
     e.Comment = std::move(values.Comment);
-    e.Hidden = !(attributes & fileattr::Directory) && (attributes & fileattr::Hidden) ? 1 : 0;
+    e.Hidden = IsHiddenFileAttributes(attributes) ? 1 : 0;
     return e;
 }
 

@@ -5,10 +5,13 @@
 
 namespace mv {
 
+bool IsHiddenFileAttributes(uint32_t attributes) {
+    return attributes != fileattr::Invalid && !(attributes & fileattr::Directory) &&
+           (attributes & fileattr::Hidden);
+}
+
 bool IsHiddenFile(const std::string& path) {
-    const uint32_t attrs = fileattr::get(resolvePathCase(path));
-    return attrs != fileattr::Invalid && !(attrs & fileattr::Directory) &&
-           (attrs & fileattr::Hidden);
+    return IsHiddenFileAttributes(fileattr::get(resolvePathCase(path)));
 }
 
 void ToggleHiddenAttribute(const std::string& rawPath) {
