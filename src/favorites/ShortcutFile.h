@@ -23,9 +23,13 @@ std::string ReadShortcutComment(const std::string& path);
 struct ShortcutValues {
     std::string Url;
     std::string Comment;
+    // False when the file exists but could not be read (the values are then empty and must
+    // not be taken for the file's content).
+    bool Readable = true;
 };
-// Both values from one read of the file, as the two calls above would give them; a listing
-// reads thousands of files, and reading one costs more than parsing its bytes twice.
+// Both values from one read of the file, whole (not cut at 2047 bytes): the listing shows
+// them and an edit compares against them, so a commit never cuts what was not shown. A
+// listing reads thousands of files, and reading one costs more than parsing its bytes twice.
 ShortcutValues ReadShortcutValues(const std::string& path);
 
 // Each write opens, changes one key and replaces the file; it creates a missing file.

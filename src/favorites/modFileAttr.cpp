@@ -14,11 +14,11 @@ bool IsHiddenFile(const std::string& path) {
     return IsHiddenFileAttributes(fileattr::get(resolvePathCase(path)));
 }
 
-void ToggleHiddenAttribute(const std::string& rawPath) {
+bool ToggleHiddenAttribute(const std::string& rawPath) {
     const std::string path = resolvePathCase(rawPath);
     const uint32_t attrs = fileattr::get(path);
-    if (attrs == fileattr::Invalid || (attrs & fileattr::Directory)) return;
-    fileattr::set(path, attrs ^ fileattr::Hidden);
+    if (attrs == fileattr::Invalid || (attrs & fileattr::Directory)) return true;
+    return fileattr::set(path, attrs ^ fileattr::Hidden);
 }
 
 } // namespace mv

@@ -78,6 +78,19 @@ bool writeFileAtomically(const std::string& path, std::string_view content) {
     return ok;
 }
 
+// Interim form: the lock, link and read-only rules land with the write-path work.
+bool updateFileAtomically(const std::string& path, const FileChange& change) {
+    std::string current;
+    bool exists = readFile(path, current);
+    if (!exists) {
+        if (errno != ENOENT) return false;
+        current.clear();
+    }
+    std::optional<std::string> next = change(current, exists);
+    if (!next) return true;
+    return writeFileAtomically(path, *next);
+}
+
 bool readFile(const std::string& path, std::string& content) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -2,14 +2,35 @@
 // Replaces a file's content in one step: a temporary file in the same folder is written,
 // flushed to disk and renamed over the target, so readers see the old or the new content,
 // never a mix, and a failure leaves the old file as it was.
+//
+// Every write here also
+// - refuses a read-only target (no write permission for this user, no write bit at all, or
+//   the read-only bit of the Windows attribute word) with EACCES, as Windows refuses it;
+// - writes through a symbolic link into the link's target and keeps the link;
+// - holds an exclusive lock on the file for the whole read-modify-write, so two writers of
+//   one file (two windows, two processes) never lose each other's changes;
+// - syncs the file and then its folder before reporting success.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace mv {
 
-// Keeps the permissions and extended attributes of an existing target. Returns false (with
-// errno set) when anything fails; the target is then untouched and no temporary file remains.
+// The new content for a file, given its current bytes (`exists` false and `current` empty
+// when there is no file yet); nullopt leaves the file as it is. It may throw: the file is then
+// untouched and the exception passes through.
+using FileChange = std::function<std::optional<std::string>(const std::string& current, bool exists)>;
+
+// Read-modify-write of one file under the lock. A file that exists but cannot be read is
+// never taken as empty: the call fails. Keeps the permissions, owner (where allowed) and
+// extended attributes of an existing target; a new file gets 0666 less the umask. Returns
+// false (errno set) when anything fails; the target is then untouched and no temporary file
+// remains.
+bool updateFileAtomically(const std::string& path, const FileChange& change);
+
+// The same with the content given outright.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
 // Writes all of `data` to `fd`, resuming after interruptions; false (errno set) on failure.
