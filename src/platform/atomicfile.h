@@ -24,10 +24,12 @@ namespace mv {
 using FileChange = std::function<std::optional<std::string>(const std::string& current, bool exists)>;
 
 // Read-modify-write of one file under the lock. A file that exists but cannot be read is
-// never taken as empty: the call fails. Keeps the permissions, owner (where allowed) and
+// never taken as empty: the call fails and `change` is not called. A read-only target fails
+// with EACCES before `change` is called. Keeps the permissions, owner (where allowed) and
 // extended attributes of an existing target; a new file gets 0666 less the umask. Returns
-// false (errno set) when anything fails; the target is then untouched and no temporary file
-// remains.
+// false (errno set) when anything fails; no temporary file remains, and the target is
+// untouched, except when only the flush of the folder after the rename failed: the new
+// content is then in place but may not survive a crash, which is reported all the same.
 bool updateFileAtomically(const std::string& path, const FileChange& change);
 
 // The same with the content given outright.

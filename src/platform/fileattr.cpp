@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace mv::fileattr {
 namespace {
@@ -15,6 +17,24 @@ constexpr const char* kXattr = "user.DOSATTRIB";
 uint32_t le32(const char* p) {
     auto b = reinterpret_cast<const unsigned char*>(p);
     return b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
+}
+
+// The word stored in user.DOSATTRIB, when there is one that can be read.
+bool storedWord(const std::string& path, uint32_t& word) {
+    char buf[256];
+    ssize_t n = ::getxattr(path.c_str(), kXattr, buf, sizeof buf);
+    return n > 0 && decodeDosAttrib(buf, static_cast<size_t>(n), word);
+}
+
+// Read-only through the permissions alone.
+bool readOnlyByMode(const std::string& path, const struct stat& st) {
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 &&
+           (errno == EACCES || errno == EPERM || errno == EROFS);
+}
+
+bool writable(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 } // namespace
@@ -41,18 +61,22 @@ bool decodeDosAttrib(const char* data, size_t size, uint32_t& attributes) {
     return false;
 }
 
+bool isReadOnly(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    uint32_t stored = 0;
+    return readOnlyByMode(path, st) || (storedWord(path, stored) && (stored & ReadOnly));
+}
+
 uint32_t get(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Invalid;
     const bool dir = S_ISDIR(st.st_mode);
     uint32_t word = dir ? 0 : Archive;
-    char buf[256];
-    ssize_t n = ::getxattr(path.c_str(), kXattr, buf, sizeof buf);
     uint32_t stored = 0;
-    if (n > 0 && decodeDosAttrib(buf, static_cast<size_t>(n), stored))
-        word = stored & ~(ReadOnly | Directory);
+    if (storedWord(path, stored)) word = stored & ~Directory;
     if (dir) word |= Directory;
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) word |= ReadOnly;
+    if (readOnlyByMode(path, st)) word |= ReadOnly;
     return word;
 }
 
@@ -61,21 +85,42 @@ bool set(const std::string& path, uint32_t attributes) {
     if (::stat(path.c_str(), &st) != 0) return false;
     const bool dir = S_ISDIR(st.st_mode);
     const bool wantReadOnly = attributes & ReadOnly;
-    const bool isReadOnly = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-    auto applyMode = [&] {
-        if (wantReadOnly == isReadOnly) return true;
-        mode_t mode = st.st_mode & 07777;
-        mode = wantReadOnly ? (mode & ~(S_IWUSR | S_IWGRP | S_IWOTH)) : (mode | S_IWUSR);
-        return ::chmod(path.c_str(), mode) == 0;
-    };
-    auto applyXattr = [&] {
-        uint32_t stored = (attributes & ~(ReadOnly | Directory)) | (dir ? Directory : 0);
-        char text[16];
-        int len = std::snprintf(text, sizeof text, "0x%x", stored);
-        return ::setxattr(path.c_str(), kXattr, text, static_cast<size_t>(len), 0) == 0;
-    };
-    // The extended attribute needs write permission, so it goes in while the file is writable.
-    return wantReadOnly ? (applyXattr() && applyMode()) : (applyMode() && applyXattr());
+    const mode_t original = st.st_mode & 07777;
+    mode_t wanted = original;
+    if (wantReadOnly)
+        wanted &= ~(S_IWUSR | S_IWGRP | S_IWOTH);
+    else if (readOnlyByMode(path, st))
+        wanted |= S_IWUSR;
+
+    // Writing user.DOSATTRIB needs write permission. The owner of a file without it gets u+w
+    // for the moment of the write; the mode is put back whatever happens.
+    mode_t during = original;
+    if (!writable(path) && st.st_uid == ::geteuid()) during |= S_IWUSR;
+    if (during != original && ::chmod(path.c_str(), during) != 0) return false;
+
+    char old[256];
+    const ssize_t oldLen = ::getxattr(path.c_str(), kXattr, old, sizeof old);
+    const uint32_t stored = (attributes & ~Directory) | (dir ? Directory : 0);
+    char text[16];
+    const int len = std::snprintf(text, sizeof text, "0x%x", stored);
+    if (::setxattr(path.c_str(), kXattr, text, static_cast<size_t>(len), 0) != 0) {
+        const int err = errno;
+        if (during != original) ::chmod(path.c_str(), original);
+        errno = err;
+        return false;
+    }
+    if (wanted != during && ::chmod(path.c_str(), wanted) != 0) {
+        // Someone else's file we may write but not chmod: take the attribute back too.
+        const int err = errno;
+        if (oldLen >= 0)
+            ::setxattr(path.c_str(), kXattr, old, static_cast<size_t>(oldLen), 0);
+        else
+            ::removexattr(path.c_str(), kXattr);
+        if (during != original) ::chmod(path.c_str(), original);
+        errno = err;
+        return false;
+    }
+    return true;
 }
 
 } // namespace mv::fileattr

@@ -1,7 +1,7 @@
 #pragma once
-// The Windows attribute word of a file. Read-only comes from the write permission, directory
-// from the file type; hidden, system and archive live in the extended attribute
-// user.DOSATTRIB as the text "0x<hex>", the form Wine writes and Samba reads.
+// The Windows attribute word of a file. Read-only is the write permission together with the
+// read-only bit of user.DOSATTRIB; directory comes from the file type; hidden, system and
+// archive live in user.DOSATTRIB as the text "0x<hex>", the form Wine writes and Samba reads.
 
 #include <cstdint>
 #include <string>
@@ -20,9 +20,16 @@ constexpr uint32_t Invalid = 0xFFFFFFFF;
 uint32_t get(const std::string& path);
 
 // Sets the word; false (errno set) when the file is missing or the attribute cannot be stored
-// (a file system without user extended attributes). Bits other than read-only and directory
-// are stored as given, so bits this program does not know survive a round trip.
+// (a file system without user extended attributes, another user's file). Read-only goes to
+// both places: setting it takes every write bit away and stores 0x1, clearing it gives the
+// owner write permission back and clears 0x1. Other bits are stored as given, so bits this
+// program does not know survive a round trip. On failure the file keeps its mode.
 bool set(const std::string& path, uint32_t attributes);
+
+// The one read-only rule, as Windows applies it to everybody: this user may not write the
+// file, or it has no write bit at all (so root is refused too), or user.DOSATTRIB carries 0x1.
+// Follows symbolic links; false when nothing exists at the path.
+bool isReadOnly(const std::string& path);
 
 // Decodes a user.DOSATTRIB value: hex text, or Samba's binary version 4/5 blob.
 bool decodeDosAttrib(const char* data, size_t size, uint32_t& attributes);

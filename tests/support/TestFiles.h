@@ -5,6 +5,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,12 +41,20 @@ inline std::string readBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs `body` in a child process as an unprivileged user, so permission checks apply even
-// when the tests run as root. Returns the child's exit code (body's return value).
+// Exit codes of a child that could not give up root (never a body's own result).
+constexpr int kCouldNotDropRoot = 99;
+constexpr int kStillRoot = 97;
+
+// Runs `body` in a child process as user 65534 without supplementary groups, so permission
+// checks apply even when the tests run as root. Returns the child's exit code (body's return
+// value); kCouldNotDropRoot or kStillRoot when the child would have run with root's rights.
 inline int runUnprivileged(const std::function<int()>& body) {
     pid_t pid = ::fork();
     if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
+        if (::geteuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(kCouldNotDropRoot);
+        if (::getuid() == 0 || ::geteuid() == 0) ::_exit(kStillRoot);
         ::_exit(body());
     }
     int status = 0;
