@@ -7,92 +7,190 @@
 #include "platform/pathcase.h"
 #include "platform/profile.h"
 
+#include <QByteArrayView>
+
 #include <cerrno>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace mv {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
 constexpr size_t kValueBuffer = 2048;
+constexpr std::string_view kMain = "InternetShortcut";
+constexpr std::string_view kAnsiShadow = "InternetShortcut.A";
+constexpr std::string_view kWideShadow = "InternetShortcut.W";
 
-const CodePage& codePageOf(ShortcutEncoding e) {
-    return e == ShortcutEncoding::Cp932 ? CodePage::cp932() : CodePage::utf8();
+bool startsWith(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
 }
 
-// Text in the program's code page, re-encoded for a file; nothing when it has no form there.
-std::optional<std::string> toFileEncoding(const std::string& value, const CodePage& file) {
-    const CodePage& program = CodePage::active();
-    if (program.id() == file.id()) return value;
-    return file.encode(program.decode(value));
+const CodePage& program() { return CodePage::active(); }
+
+// A value of a byte-encoded file in the program's code page.
+std::string toProgram(std::string_view value, const CodePage& file) {
+    if (program().id() == file.id()) return std::string(value);
+    return program().fromUtf8Lossy(file.toUtf8(value));
 }
 
-std::string toProgramEncoding(const std::string& value, const CodePage& file) {
-    const CodePage& program = CodePage::active();
-    if (program.id() == file.id()) return value;
-    return program.fromQStringLossy(file.toQString(value));
-}
-
-// A file's bytes, or empty when it cannot be read.
-std::string fileBytes(const std::string& path) {
-    std::string bytes;
-    if (!readFile(resolvePathCase(path), bytes)) bytes.clear();
-    return bytes;
-}
-
-std::string valueIn(const std::string& bytes, const char* section, const char* key) {
-    const ShortcutEncoding enc = DetectShortcutEncoding(bytes);
-    std::string_view text = bytes;
-    if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
-    std::string value = profile::readValue(text, section, key, "", kValueBuffer);
-    // The byte cut must not leave half a character behind.
-    const CodePage& cp = codePageOf(enc);
-    if (value.size() == kValueBuffer - 1) {
-        size_t pos = 0;
-        while (pos < value.size()) {
-            size_t len = cp.charLength(value, pos);
-            if (pos + len > value.size() || (len == 1 && cp.isLeadByte(value[pos]))) break;
-            pos += len;
+// What the INI parser reads of a file: its bytes less a BOM, or the UTF-8 form of UTF-16.
+class ShortcutText {
+public:
+    explicit ShortcutText(const std::string& bytes) : encoding_(DetectShortcutEncoding(bytes)) {
+        std::string_view body = bytes;
+        if (encoding_ == ShortcutEncoding::Utf16) {
+            wide_ = convertEncodingLossy(body.substr(kUtf16Bom.size()), "UTF-16LE", "UTF-8", kReplacement);
+            body = wide_;
+        } else if (startsWith(body, kUtf8Bom)) {
+            body.remove_prefix(kUtf8Bom.size());
         }
-        value.resize(pos);
+        text_ = body;
+        cp_ = encoding_ == ShortcutEncoding::Cp932 || encoding_ == ShortcutEncoding::Neutral
+                  ? &CodePage::cp932()
+                  : &CodePage::utf8();
     }
-    return toProgramEncoding(value, cp);
+    ShortcutText(const ShortcutText&) = delete;
+    ShortcutText& operator=(const ShortcutText&) = delete;
+
+    std::string value(std::string_view section, std::string_view key, size_t buffer) const {
+        auto v = profile::findValue(text_, section, key, *cp_);
+        if (!v) return {};
+        if (encoding_ == ShortcutEncoding::Utf16) return fromUnicode(*v, buffer);
+        return toProgram(profile::cutToBuffer(*v, buffer, *cp_), *cp_);
+    }
+
+    // Windows' readers take the URL of the Unicode shadow first; one that is not UTF-7 (a
+    // hand-edited file) leaves the main section's URL.
+    std::string url(size_t buffer) const {
+        if (auto wide = profile::findValue(text_, kWideShadow, "URL", *cp_))
+            if (auto decoded = convertEncoding(*wide, "UTF-7", "UTF-8")) return fromUnicode(*decoded, buffer);
+        return value(kMain, "URL", buffer);
+    }
+
+private:
+    // Unicode text reaches the program as Windows hands it to an ANSI caller: converted to the
+    // program's code page, then cut to the buffer.
+    static std::string fromUnicode(std::string_view utf8, size_t buffer) {
+        return std::string(profile::cutToBuffer(program().fromUtf8Lossy(utf8), buffer, program()));
+    }
+
+    ShortcutEncoding encoding_;
+    std::string wide_;
+    std::string_view text_;
+    const CodePage* cp_;
+};
+
+// A file's bytes; empty when there is no file, nothing when it exists but cannot be read.
+std::optional<std::string> fileBytes(const std::string& path) {
+    std::string bytes;
+    if (readFile(resolvePathCase(path), bytes)) return bytes;
+    if (errno == ENOENT || errno == ENOTDIR) return std::string();
+    return std::nullopt;
 }
 
-void writeValues(const std::string& rawPath,
-                 std::initializer_list<std::pair<const char*, const char*>> keys,
-                 std::initializer_list<const std::string*> values) {
-    const std::string path = resolvePathCase(rawPath);
-    std::string bytes;
-    if (!readFile(path, bytes)) {
-        if (errno != ENOENT) throw cannotWriteError(rawPath);
-        bytes.clear();
-    }
-    ShortcutEncoding enc = DetectShortcutEncoding(bytes);
-    std::vector<std::string> encoded;
-    auto encodeAll = [&](const CodePage& cp) {
-        encoded.clear();
-        for (const std::string* v : values) {
-            auto e = toFileEncoding(*v, cp);
-            if (!e) return false;
-            encoded.push_back(*e);
+struct Change {
+    std::string_view section;
+    std::string_view key;
+    const std::string& value; // in the program's code page
+    bool isUrl;
+};
+
+bool hasShadows(std::string_view text, const CodePage& cp) {
+    return profile::hasSection(text, kAnsiShadow, cp) || profile::hasSection(text, kWideShadow, cp);
+}
+
+std::string utf7(const std::string& utf8) {
+    // Valid UTF-8 (all the program's text converts to it) always has a UTF-7 form.
+    return convertEncoding(utf8, "UTF-8", "UTF-7").value_or(std::string());
+}
+
+// The changes made in UTF-8 text, which holds every value. Shadows a file already has follow
+// the URL, so that Windows' readers, which take .W first, see the same URL.
+std::string applyUtf8(std::string text, const std::vector<Change>& changes) {
+    const CodePage& utf8 = CodePage::utf8();
+    for (const Change& c : changes) {
+        const std::string value = program().toUtf8(c.value);
+        text = profile::writeValue(text, c.section, c.key, value, utf8);
+        if (c.isUrl && hasShadows(text, utf8)) {
+            text = profile::writeValue(text, kAnsiShadow, "URL", value, utf8);
+            text = profile::writeValue(text, kWideShadow, "URL", utf7(value), utf8);
         }
-        return true;
-    };
-    if (enc == ShortcutEncoding::Neutral) {
-        // Prefer the encoding Windows reads; fall back to UTF-8 for what CP932 lacks.
-        if (!encodeAll(CodePage::cp932()) && !encodeAll(CodePage::utf8()))
-            throw cannotWriteError(rawPath);
-    } else if (!encodeAll(codePageOf(enc))) {
+    }
+    return text;
+}
+
+// The changes made in CP932 text; nothing when a comment has no CP932 form. A URL without
+// one is written as Windows writes it: "?" for what is missing in the main section and in
+// .A, the whole URL in UTF-7 in .W.
+std::optional<std::string> applyCp932(std::string text, const std::vector<Change>& changes) {
+    const CodePage& sjis = CodePage::cp932();
+    for (const Change& c : changes) {
+        std::optional<std::string> exact =
+            program().id() == sjis.id() ? std::optional(c.value) : sjis.fromUtf8(program().toUtf8(c.value));
+        if (!c.isUrl) {
+            if (!exact) return std::nullopt;
+            text = profile::writeValue(text, c.section, c.key, *exact, sjis);
+            continue;
+        }
+        const bool shadowed = !exact || hasShadows(text, sjis);
+        const std::string unicode = program().toUtf8(c.value);
+        const std::string ansi = exact ? *exact : sjis.fromUtf8Lossy(unicode);
+        text = profile::writeValue(text, c.section, c.key, ansi, sjis);
+        if (shadowed) {
+            text = profile::writeValue(text, kAnsiShadow, "URL", ansi, sjis);
+            text = profile::writeValue(text, kWideShadow, "URL", utf7(unicode), sjis);
+        }
+    }
+    return text;
+}
+
+// The file's new bytes with the changes made, in its own encoding where the values fit.
+std::string changedBytes(const std::string& current, const std::vector<Change>& changes,
+                         const std::string& rawPath) {
+    const ShortcutEncoding enc = DetectShortcutEncoding(current);
+    std::string_view body = current;
+    if (enc == ShortcutEncoding::Utf16) {
+        // The edit runs on the UTF-8 form, which holds every character; a file whose text
+        // would not come back whole (a lone surrogate, an odd byte) is not rewritten.
+        auto text = convertEncoding(body.substr(kUtf16Bom.size()), "UTF-16LE", "UTF-8");
+        if (!text) throw cannotWriteError(rawPath);
+        auto wide = convertEncoding(applyUtf8(std::move(*text), changes), "UTF-8", "UTF-16LE");
+        if (!wide) throw cannotWriteError(rawPath);
+        return std::string(kUtf16Bom) + *wide;
+    }
+    if (enc == ShortcutEncoding::Utf8) {
+        const bool bom = startsWith(body, kUtf8Bom);
+        if (bom) body.remove_prefix(kUtf8Bom.size());
+        return std::string(bom ? kUtf8Bom : "") + applyUtf8(std::string(body), changes);
+    }
+    // CP932 (or ASCII only, where CP932 is preferred because Windows reads it).
+    if (auto sjis = applyCp932(current, changes)) {
+        if (DetectShortcutEncoding(*sjis) != ShortcutEncoding::Utf8) return *sjis;
+    } else if (enc == ShortcutEncoding::Cp932) {
         throw cannotWriteError(rawPath);
     }
-    const bool bom = std::string_view(bytes).substr(0, kBom.size()) == kBom;
-    std::string text = bom ? bytes.substr(kBom.size()) : bytes;
-    size_t i = 0;
-    for (const auto& [section, key] : keys) text = profile::writeValue(text, section, key, encoded[i++]);
-    if (bom) text.insert(0, kBom);
-    if (!writeFileAtomically(path, text)) throw cannotWriteError(rawPath);
+    // CP932 bytes that are valid UTF-8 as a whole would be read back as UTF-8 ("ﾃｰ" is C3 B0,
+    // "ð" in UTF-8), or a comment needs more than CP932: the file becomes UTF-8. Its text is
+    // converted whole, character for character, so every line still reads as before and the
+    // new values read as written.
+    if (enc == ShortcutEncoding::Neutral) return applyUtf8(current, changes);
+    auto text = convertEncoding(current, "CP932", "UTF-8");
+    if (!text) throw cannotWriteError(rawPath);
+    return applyUtf8(std::move(*text), changes);
+}
+
+void writeValues(const std::string& rawPath, const std::vector<Change>& changes) {
+    const std::string path = resolvePathCase(rawPath);
+    // The file is read and changed under its lock; one that cannot be read is never taken as
+    // empty (the update fails before the change is made).
+    const bool ok = updateFileAtomically(path, [&](const std::string& current, bool) {
+        return std::optional(changedBytes(current, changes, rawPath));
+    });
+    if (!ok) throw cannotWriteError(rawPath);
 }
 
 } // namespace
@@ -106,37 +204,43 @@ std::string SiteNameOf(const std::string& fileName) {
 }
 
 ShortcutEncoding DetectShortcutEncoding(const std::string& bytes) {
-    if (std::string_view(bytes).substr(0, kBom.size()) == kBom) return ShortcutEncoding::Utf8;
+    if (startsWith(bytes, kUtf16Bom)) return ShortcutEncoding::Utf16;
+    if (startsWith(bytes, kUtf8Bom)) return ShortcutEncoding::Utf8;
     bool ascii = true;
     for (unsigned char c : bytes)
         if (c >= 0x80) { ascii = false; break; }
     if (ascii) return ShortcutEncoding::Neutral;
-    return CodePage::utf8().isValid(bytes) ? ShortcutEncoding::Utf8 : ShortcutEncoding::Cp932;
+    // Checked in place: a file of many megabytes is never converted just to be classified.
+    return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()
+               ? ShortcutEncoding::Utf8
+               : ShortcutEncoding::Cp932;
 }
 
 std::string ReadShortcutUrl(const std::string& path) {
-    return valueIn(fileBytes(path), "InternetShortcut", "URL");
+    return ShortcutText(fileBytes(path).value_or(std::string())).url(kValueBuffer);
 }
 
 std::string ReadShortcutComment(const std::string& path) {
-    return valueIn(fileBytes(path), "Comment", "Comment");
+    return ShortcutText(fileBytes(path).value_or(std::string())).value("Comment", "Comment", kValueBuffer);
 }
 
 ShortcutValues ReadShortcutValues(const std::string& path) {
-    const std::string bytes = fileBytes(path);
-    return {valueIn(bytes, "InternetShortcut", "URL"), valueIn(bytes, "Comment", "Comment")};
+    const std::optional<std::string> bytes = fileBytes(path);
+    if (!bytes) return {{}, {}, false};
+    const ShortcutText text(*bytes);
+    return {text.url(profile::kWhole), text.value("Comment", "Comment", profile::kWhole), true};
 }
 
 void WriteShortcutUrl(const std::string& path, const std::string& url) {
-    writeValues(path, {{"InternetShortcut", "URL"}}, {&url});
+    writeValues(path, {{kMain, "URL", url, true}});
 }
 
 void WriteShortcutComment(const std::string& path, const std::string& comment) {
-    writeValues(path, {{"Comment", "Comment"}}, {&comment});
+    writeValues(path, {{"Comment", "Comment", comment, false}});
 }
 
 void WriteNewShortcut(const std::string& path, const std::string& url, const std::string& comment) {
-    writeValues(path, {{"InternetShortcut", "URL"}, {"Comment", "Comment"}}, {&url, &comment});
+    writeValues(path, {{kMain, "URL", url, true}, {"Comment", "Comment", comment, false}});
 }
 
 } // namespace mv

@@ -43,6 +43,11 @@ public:
     size_t charLength(std::string_view s, size_t pos) const override {
         return isLeadByte(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
     }
+    size_t wellFormedCharLength(std::string_view s, size_t pos) const override {
+        if (charLength(s, pos) == 1) return 1;
+        const auto trail = static_cast<unsigned char>(s[pos + 1]);
+        return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC) ? 2 : 1;
+    }
 
 protected:
     const char* iconvName() const override { return "CP932"; }
@@ -112,6 +117,14 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
             srcLeft -= skip;
         }
     }
+    if (ok) {
+        // Stateful encodings (UTF-7) keep pending bits until told that the input ended.
+        char* dst = buf;
+        size_t dstLeft = sizeof buf;
+        if (iconv(cd, nullptr, nullptr, &dst, &dstLeft) == static_cast<size_t>(-1) && !lossy)
+            ok = false;
+        out.append(buf, dst - buf);
+    }
     return ok;
 }
 
@@ -179,6 +192,39 @@ std::string CodePage::fromQStringLossy(const QString& text) const {
         auto one = fromQString(QString(c));
         out += one ? *one : std::string("?");
     }
+    return out;
+}
+
+std::string CodePage::toUtf8(std::string_view bytes) const {
+    if (id() == 65001 && QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8())
+        return std::string(bytes);
+    QByteArray b = toQString(bytes).toUtf8();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+std::optional<std::string> CodePage::fromUtf8(std::string_view utf8) const {
+    if (!QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())).isValidUtf8())
+        return std::nullopt;
+    if (id() == 65001) return std::string(utf8);
+    return fromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+std::string CodePage::fromUtf8Lossy(std::string_view utf8) const {
+    if (auto exact = fromUtf8(utf8)) return *exact;
+    return fromQStringLossy(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+std::optional<std::string> convertEncoding(std::string_view bytes, const char* from, const char* to) {
+    std::string out;
+    if (!convert(to, from, bytes, out, false, {}, 1)) return std::nullopt;
+    return out;
+}
+
+std::string convertEncodingLossy(std::string_view bytes, const char* from, const char* to,
+                                 std::string_view replacement) {
+    std::string out;
+    const size_t unit = std::string_view(from).substr(0, 6) == "UTF-16" ? 2 : 1;
+    convert(to, from, bytes, out, true, replacement, unit);
     return out;
 }
 

@@ -26,6 +26,12 @@ public:
     virtual bool isLeadByte(unsigned char byte) const = 0;
     // Bytes of the character starting at `pos`; at least 1, never past the end of `s`.
     virtual size_t charLength(std::string_view s, size_t pos) const = 0;
+    // Like charLength, but a lead byte takes the next byte only when that byte can follow it
+    // (in CP932 0x40-0x7E and 0x80-0xFC), as the conversion to Unicode reads it: a stray lead
+    // byte never swallows a "=", "\r" or the like behind it.
+    virtual size_t wellFormedCharLength(std::string_view s, size_t pos) const {
+        return charLength(s, pos);
+    }
 
     // Lossy decoding: malformed bytes become U+FFFD, never dropped.
     std::u16string decode(std::string_view bytes) const;
@@ -42,12 +48,26 @@ public:
     // Length in UTF-16 units of the decoded text (what the Windows conversion would report).
     size_t utf16Length(std::string_view bytes) const { return decode(bytes).size(); }
 
+    // The text in UTF-8; malformed bytes become U+FFFD.
+    std::string toUtf8(std::string_view bytes) const;
+    // UTF-8 text in this code page: exactly, or nothing when a character has no form here
+    // (or the input is not UTF-8); the lossy form writes "?" for each such character.
+    std::optional<std::string> fromUtf8(std::string_view utf8) const;
+    std::string fromUtf8Lossy(std::string_view utf8) const;
+
     // Case-insensitive comparison under the user's locale collation: <0, 0, >0.
     int compareNoCase(std::string_view a, std::string_view b) const;
 
 protected:
     virtual const char* iconvName() const = 0;
 };
+
+// Exact conversion between two iconv encodings (such as "UTF-16LE", "UTF-7", "UTF-8"):
+// nothing when the input is not well formed in `from` or a character has no form in `to`.
+std::optional<std::string> convertEncoding(std::string_view bytes, const char* from, const char* to);
+// The same, never failing: what cannot be converted becomes `replacement` (in `to`'s bytes).
+std::string convertEncodingLossy(std::string_view bytes, const char* from, const char* to,
+                                 std::string_view replacement);
 
 // Shorthands for the widget boundary.
 inline QString toQt(std::string_view bytes) { return CodePage::active().toQString(bytes); }

@@ -1,14 +1,16 @@
 #include "profile.h"
 
 #include "atomicfile.h"
+#include "codepage.h"
 
 #include <cerrno>
 #include <charconv>
-#include <optional>
-#include <vector>
+#include <climits>
 
 namespace mv::profile {
 namespace {
+
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
 struct Line {
     size_t begin;   // first byte of the line
@@ -16,40 +18,64 @@ struct Line {
     size_t next;    // start of the following line
 };
 
-std::vector<Line> splitLines(std::string_view text) {
-    std::vector<Line> lines;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            lines.push_back({pos, text.size(), text.size()});
-            break;
-        }
+// Steps to the next line of `text` from `pos`. Lines are visited one at a time and never
+// stored, so a file of millions of line breaks costs no memory. CR and LF are never the
+// second byte of a double-byte character, so they split lines in every code page.
+bool nextLine(std::string_view text, size_t& pos, Line& line) {
+    if (pos >= text.size()) return false;
+    const size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+        line = {pos, text.size(), text.size()};
+    } else {
         size_t next = end + 1;
         if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
-        lines.push_back({pos, end, next});
-        pos = next;
+        line = {pos, end, next};
     }
-    return lines;
+    pos = line.next;
+    return true;
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
+// Blanks are single bytes below 0x40, never part of a double-byte character, so trimming
+// the bytes is safe in every code page.
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x -= 32;
-        if (y >= 'a' && y <= 'z') y -= 32;
-        if (x != y) return false;
+std::string_view trimEnd(std::string_view s) {
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Position of the single-byte character `c`, stepping over double-byte characters.
+size_t findChar(std::string_view s, char c, const CodePage& cp) {
+    for (size_t i = 0; i < s.size(); i += cp.wellFormedCharLength(s, i))
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
+// Names match character by character: single-byte letters without regard to ASCII case, a
+// double-byte character only byte for byte (its second byte may lie in A-Z or a-z).
+bool sameName(std::string_view a, std::string_view b, const CodePage& cp) {
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const size_t la = cp.wellFormedCharLength(a, i), lb = cp.wellFormedCharLength(b, j);
+        if (la != lb) return false;
+        if (la == 1) {
+            auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
+            if (x >= 'a' && x <= 'z') x -= 32;
+            if (y >= 'a' && y <= 'z') y -= 32;
+            if (x != y) return false;
+        } else if (a.substr(i, la) != b.substr(j, lb)) {
+            return false;
+        }
+        i += la;
+        j += lb;
     }
-    return true;
+    return i == a.size() && j == b.size();
 }
 
 enum class Kind { Other, Section, Key };
@@ -60,28 +86,60 @@ struct Parsed {
     std::string_view value; // key value, trimmed
 };
 
-Parsed parse(std::string_view line) {
+// Windows trims blanks around section names, key names and values in the file; a section
+// name ends at the first "]" that is a character of its own.
+Parsed parse(std::string_view line, const CodePage& cp) {
     std::string_view t = trim(line);
     if (t.empty() || t.front() == ';') return {};
     if (t.front() == '[') {
         std::string_view inner = t.substr(1);
-        if (auto close = inner.find(']'); close != std::string_view::npos)
+        if (auto close = findChar(inner, ']', cp); close != std::string_view::npos)
             inner = inner.substr(0, close);
         return {Kind::Section, trim(inner), {}};
     }
-    auto eq = t.find('=');
+    auto eq = findChar(t, '=', cp);
     if (eq == std::string_view::npos) return {};
     return {Kind::Key, trim(t.substr(0, eq)), trim(t.substr(eq + 1))};
 }
 
-// Index of the first header of `section`, if any.
-std::optional<size_t> findSection(std::string_view text, const std::vector<Line>& lines,
-                                  std::string_view section) {
-    for (size_t i = 0; i < lines.size(); ++i) {
-        Parsed p = parse(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
-        if (p.kind == Kind::Section && equalsNoCase(p.name, trim(section))) return i;
+std::string_view lineText(std::string_view text, const Line& ln) {
+    return text.substr(ln.begin, ln.end - ln.begin);
+}
+
+// Where `section` and, within it, `key` stand in the text.
+struct Place {
+    bool sectionFound = false;
+    Line lastOfSection{};         // the header or the last key line of the section
+    std::optional<Line> keyLine;  // the first line of the key
+    Parsed key;                   // that line parsed
+};
+
+// The names passed in are trimmed as Windows trims them, so " Key " finds "Key".
+Place locate(std::string_view text, std::string_view section, std::string_view key,
+             const CodePage& cp) {
+    const std::string_view sec = trim(section), k = trim(key);
+    Place place;
+    size_t pos = 0;
+    Line ln{};
+    while (nextLine(text, pos, ln)) {
+        const Parsed p = parse(lineText(text, ln), cp);
+        if (p.kind == Kind::Section) {
+            if (place.sectionFound) break; // the key of a later section is not this one's
+            if (sameName(p.name, sec, cp)) {
+                place.sectionFound = true;
+                place.lastOfSection = ln;
+            }
+            continue;
+        }
+        if (!place.sectionFound || p.kind != Kind::Key) continue;
+        if (sameName(p.name, k, cp)) {
+            place.keyLine = ln;
+            place.key = p;
+            break;
+        }
+        place.lastOfSection = ln;
     }
-    return std::nullopt;
+    return place;
 }
 
 std::string singleLine(std::string_view value) {
@@ -98,78 +156,123 @@ std::string singleLine(std::string_view value) {
     return out;
 }
 
+// Windows documents that it strips the trailing blanks of a default value (it writes the
+// terminating zero over them); leading blanks stay.
+std::string defaultValue(std::string_view def, size_t bufferSize, const CodePage& cp) {
+    return std::string(cutToBuffer(trimEnd(def), bufferSize, cp));
+}
+
+bool isUtf16(std::string_view bytes) { return bytes.substr(0, kUtf16Bom.size()) == kUtf16Bom; }
+
+struct LossyUtf16 {};
+
 } // namespace
 
-std::string readValue(std::string_view text, std::string_view section, std::string_view key,
-                      std::string_view def, size_t bufferSize) {
-    auto cut = [bufferSize](std::string_view v) {
-        return std::string(v.substr(0, bufferSize == 0 ? 0 : bufferSize - 1));
-    };
-    const auto lines = splitLines(text);
-    auto header = findSection(text, lines, section);
-    if (!header) return cut(def);
-    for (size_t i = *header + 1; i < lines.size(); ++i) {
-        Parsed p = parse(text.substr(lines[i].begin, lines[i].end - lines[i].begin));
-        if (p.kind == Kind::Section) break;
-        if (p.kind == Kind::Key && equalsNoCase(p.name, trim(key))) {
-            std::string_view v = p.value;
-            if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-                v = v.substr(1, v.size() - 2);
-            return cut(v);
-        }
+std::string_view cutToBuffer(std::string_view value, size_t bufferSize, const CodePage& cp) {
+    if (bufferSize == 0) return {};
+    const size_t limit = bufferSize - 1;
+    if (value.size() <= limit) return value;
+    // Stepping from the start finds the character the cut splits; a broken byte is a
+    // character of its own, so it never shortens the value.
+    size_t pos = 0;
+    for (;;) {
+        const size_t len = cp.wellFormedCharLength(value, pos);
+        if (pos + len > limit) break;
+        pos += len;
     }
-    return cut(def);
+    return value.substr(0, pos);
+}
+
+std::optional<std::string> findValue(std::string_view text, std::string_view section,
+                                     std::string_view key, const CodePage& cp) {
+    const Place place = locate(text, section, key, cp);
+    if (!place.keyLine) return std::nullopt;
+    std::string_view v = place.key.value;
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+std::string readValue(std::string_view text, std::string_view section, std::string_view key,
+                      std::string_view def, const CodePage& cp, size_t bufferSize) {
+    if (auto v = findValue(text, section, key, cp))
+        return std::string(cutToBuffer(*v, bufferSize, cp));
+    return defaultValue(def, bufferSize, cp);
+}
+
+bool hasSection(std::string_view text, std::string_view section, const CodePage& cp) {
+    return locate(text, section, {}, cp).sectionFound;
 }
 
 std::string writeValue(std::string_view text, std::string_view section, std::string_view key,
-                       std::string_view value) {
+                       std::string_view value, const CodePage& cp) {
     const std::string v = singleLine(value);
     const std::string_view sec = trim(section), k = trim(key);
-    const auto lines = splitLines(text);
-    std::string out(text);
+    const Place place = locate(text, sec, k, cp);
+    std::string out;
+    out.reserve(text.size() + sec.size() + k.size() + v.size() + 8);
 
-    auto header = findSection(text, lines, sec);
-    if (!header) {
+    if (!place.sectionFound) {
         // New section at the end; the last line gets its line break first.
+        out.append(text);
         if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-        out += "[" + std::string(sec) + "]\r\n" + std::string(k) + "=" + v + "\r\n";
+        out.append("[").append(sec).append("]\r\n").append(k).append("=").append(v).append("\r\n");
         return out;
     }
-    size_t insertLine = *header; // after the last key of the section (or its header)
-    for (size_t i = *header + 1; i < lines.size(); ++i) {
-        const Line& ln = lines[i];
-        Parsed p = parse(text.substr(ln.begin, ln.end - ln.begin));
-        if (p.kind == Kind::Section) break;
-        if (p.kind != Kind::Key) continue;
-        if (equalsNoCase(p.name, k)) {
-            std::string replaced = std::string(p.name) + "=" + v;
-            out.replace(ln.begin, ln.end - ln.begin, replaced);
-            return out;
-        }
-        insertLine = i;
+    if (place.keyLine) {
+        // The key's own spelling stays; blanks around it go, as Windows writes "key=value".
+        const Line& ln = *place.keyLine;
+        out.append(text.substr(0, ln.begin)).append(place.key.name).append("=").append(v);
+        // On a last line without a line break Windows, which writes the whole file anew,
+        // ends the line with CR LF.
+        out.append(ln.next == ln.end ? std::string_view("\r\n") : text.substr(ln.end));
+        return out;
     }
-    const Line& after = lines[insertLine];
-    std::string added = std::string(k) + "=" + v + "\r\n";
-    if (after.next == after.end) added = "\r\n" + added; // the line had no break (end of file)
-    out.insert(after.next, added);
+    const Line& after = place.lastOfSection;
+    out.append(text.substr(0, after.next));
+    if (after.next == after.end) out += "\r\n"; // the line had no break (end of file)
+    out.append(k).append("=").append(v).append("\r\n").append(text.substr(after.next));
     return out;
 }
 
 std::string readString(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view def, size_t bufferSize) {
-    std::string text;
-    if (!readFile(path, text)) text.clear();
-    return readValue(text, section, key, def, bufferSize);
+    const CodePage& program = CodePage::active();
+    std::string bytes;
+    if (!readFile(path, bytes)) bytes.clear();
+    if (!isUtf16(bytes)) return readValue(bytes, section, key, def, program, bufferSize);
+    // Windows reads a UTF-16 file as Unicode and hands the value over in the program's code
+    // page ("?" for what it lacks), cut to the caller's buffer there.
+    const std::string text = convertEncodingLossy(std::string_view(bytes).substr(kUtf16Bom.size()),
+                                                  "UTF-16LE", "UTF-8", "\xEF\xBF\xBD");
+    auto v = findValue(text, program.toUtf8(section), program.toUtf8(key), CodePage::utf8());
+    if (!v) return defaultValue(def, bufferSize, program);
+    return std::string(cutToBuffer(program.fromUtf8Lossy(*v), bufferSize, program));
 }
 
 bool writeString(const std::string& path, std::string_view section, std::string_view key,
                  std::string_view value) {
-    std::string text;
-    if (!readFile(path, text)) {
-        if (errno != ENOENT) return false; // never replace a file we could not read
-        text.clear();
+    const CodePage& program = CodePage::active();
+    auto change = [&](const std::string& current, bool) -> std::optional<std::string> {
+        if (!isUtf16(current)) return writeValue(current, section, key, value, program);
+        // A UTF-16 file stays UTF-16. The edit runs on its UTF-8 form, which holds every
+        // character of it; text that would not come back whole (a lone surrogate, an odd
+        // byte at the end) is not rewritten at all.
+        auto text = convertEncoding(std::string_view(current).substr(kUtf16Bom.size()),
+                                    "UTF-16LE", "UTF-8");
+        if (!text) throw LossyUtf16{};
+        auto wide = convertEncoding(writeValue(*text, program.toUtf8(section), program.toUtf8(key),
+                                               program.toUtf8(value), CodePage::utf8()),
+                                    "UTF-8", "UTF-16LE");
+        if (!wide) throw LossyUtf16{};
+        return std::string(kUtf16Bom) + *wide;
+    };
+    try {
+        return updateFileAtomically(path, change);
+    } catch (const LossyUtf16&) {
+        errno = EILSEQ;
+        return false;
     }
-    return writeFileAtomically(path, writeValue(text, section, key, value));
 }
 
 long long parseInteger(std::string_view text, long long def) {
@@ -188,10 +291,15 @@ long long parseInteger(std::string_view text, long long def) {
         t.remove_prefix(1);
     }
     if (t.empty()) return def;
-    long long value = 0;
-    auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), value, base);
+    // The magnitude is read unsigned, which takes no sign of its own: one sign at most.
+    unsigned long long magnitude = 0;
+    auto [ptr, ec] = std::from_chars(t.data(), t.data() + t.size(), magnitude, base);
     if (ec != std::errc() || ptr != t.data() + t.size()) return def;
-    return negative ? -value : value;
+    const unsigned long long limit =
+        negative ? static_cast<unsigned long long>(LLONG_MAX) + 1 : LLONG_MAX;
+    if (magnitude > limit) return def;
+    // Negation in unsigned arithmetic wraps to LLONG_MIN where signed negation would overflow.
+    return static_cast<long long>(negative ? 0 - magnitude : magnitude);
 }
 
 } // namespace mv::profile

@@ -1,3 +1,4 @@
+#include "platform/codepage.h"
 #include "platform/profile.h"
 #include "support/TestFiles.h"
 
@@ -6,6 +7,12 @@
 #include <sys/xattr.h>
 
 namespace pf = mv::profile;
+using mv::CodePage;
+
+namespace {
+const CodePage& kUtf8 = CodePage::utf8();
+const CodePage& kSjis = CodePage::cp932();
+} // namespace
 
 TEST(ProfileRead, WindowsMatchingRules) {
     const std::string ini = "; comment\r\n"
@@ -15,38 +22,38 @@ TEST(ProfileRead, WindowsMatchingRules) {
                             "  url  =  \"http://a/\"  \r"
                             "URL=second\r\n"
                             "[InternetShortcut]\r\nURL=later section\r\n";
-    EXPECT_EQ(pf::readValue(ini, "InternetShortcut", "URL", "d"), "http://a/");
-    EXPECT_EQ(pf::readValue(ini, "Missing", "URL", "dflt"), "dflt");
-    EXPECT_EQ(pf::readValue(ini, "Other", "Missing", "dflt"), "dflt");
-    EXPECT_EQ(pf::readValue("[s]\nk='x'\n", "s", "k", ""), "x");
-    EXPECT_EQ(pf::readValue("[s]\nk=\"x'\n", "s", "k", ""), "\"x'");
-    EXPECT_EQ(pf::readValue("[s]\nk=\"\n", "s", "k", ""), "\"");
+    EXPECT_EQ(pf::readValue(ini, "InternetShortcut", "URL", "d", kUtf8), "http://a/");
+    EXPECT_EQ(pf::readValue(ini, "Missing", "URL", "dflt", kUtf8), "dflt");
+    EXPECT_EQ(pf::readValue(ini, "Other", "Missing", "dflt", kUtf8), "dflt");
+    EXPECT_EQ(pf::readValue("[s]\nk='x'\n", "s", "k", "", kUtf8), "x");
+    EXPECT_EQ(pf::readValue("[s]\nk=\"x'\n", "s", "k", "", kUtf8), "\"x'");
+    EXPECT_EQ(pf::readValue("[s]\nk=\"\n", "s", "k", "", kUtf8), "\"");
 }
 
 TEST(ProfileRead, BufferCutsAt2047Bytes) {
     const std::string ini = "[InternetShortcut]\r\nURL=" + std::string(3000, 'x') + "\r\n";
-    EXPECT_EQ(pf::readValue(ini, "InternetShortcut", "URL", "").size(), 2047u);
+    EXPECT_EQ(pf::readValue(ini, "InternetShortcut", "URL", "", kUtf8).size(), 2047u);
 }
 
 TEST(ProfileWrite, CreatesAppendsInsertsAndReplaces) {
-    EXPECT_EQ(pf::writeValue("", "Comment", "Comment", "hi"), "[Comment]\r\nComment=hi\r\n");
+    EXPECT_EQ(pf::writeValue("", "Comment", "Comment", "hi", kUtf8), "[Comment]\r\nComment=hi\r\n");
     // Missing section at the end; the unterminated last line gets its break first.
-    EXPECT_EQ(pf::writeValue("[A]\r\nx=1", "B", "k", "v"), "[A]\r\nx=1\r\n[B]\r\nk=v\r\n");
+    EXPECT_EQ(pf::writeValue("[A]\r\nx=1", "B", "k", "v", kUtf8), "[A]\r\nx=1\r\n[B]\r\nk=v\r\n");
     // Missing key goes after the last key of its section, not after blank lines or comments.
-    EXPECT_EQ(pf::writeValue("[A]\nx=1\n\n;note\n[B]\ny=2\n", "a", "z", "3"),
+    EXPECT_EQ(pf::writeValue("[A]\nx=1\n\n;note\n[B]\ny=2\n", "a", "z", "3", kUtf8),
               "[A]\nx=1\nz=3\r\n\n;note\n[B]\ny=2\n");
     // Existing key: value replaced in place, the key's own spelling kept, line break kept.
-    EXPECT_EQ(pf::writeValue("[A]\n  Key = old \nother=1\n", "a", "KEY", "new"),
+    EXPECT_EQ(pf::writeValue("[A]\n  Key = old \nother=1\n", "a", "KEY", "new", kUtf8),
               "[A]\nKey=new\nother=1\n");
     // An empty value keeps the key.
-    EXPECT_EQ(pf::writeValue("[A]\r\nk=v\r\n", "A", "k", ""), "[A]\r\nk=\r\n");
+    EXPECT_EQ(pf::writeValue("[A]\r\nk=v\r\n", "A", "k", "", kUtf8), "[A]\r\nk=\r\n");
 }
 
 TEST(ProfileWrite, LineBreaksInValuesCannotAddLines) {
     const std::string out = pf::writeValue("[Comment]\r\nComment=x\r\n", "Comment", "Comment",
-                                           "one\r\ntwo\n[InternetShortcut]\rURL=evil");
+                                           "one\r\ntwo\n[InternetShortcut]\rURL=evil", kUtf8);
     EXPECT_EQ(out, "[Comment]\r\nComment=one two [InternetShortcut] URL=evil\r\n");
-    EXPECT_EQ(pf::readValue(out, "InternetShortcut", "URL", "none"), "none");
+    EXPECT_EQ(pf::readValue(out, "InternetShortcut", "URL", "none", kUtf8), "none");
 }
 
 TEST(ProfileFile, WriteKeepsOtherBytesPermissionsAndAttributes) {
