@@ -72,14 +72,11 @@ void CreateSecondaryForms(TForm1& form) {
         grid.setCells(4, row, v.Comment);
     };
     form.frmProperty->OnCommit = [&form](int row) {
-        // The row as loaded is what the commit compares with. Recorded again here because
-        // the grid may have committed (and forgotten) it when the main window was disabled.
-        const PropertyValues& was = form.frmProperty->Loaded();
+        // Recorded again here because the grid may have committed (and forgotten) the row
+        // when the main window was disabled; the row's file and its values on disk are what
+        // the commit compares with.
         if (row < 1 || row >= form.StringGrid1->RowCount()) return;
-        form.EditPath = ItemPath(form.ShellTreeView1->SelectedPath(), was.SiteName);
-        form.EditUrl = was.Url;
-        form.EditComment = was.Comment;
-        form.EditRow = row;
+        form.RememberRow(row);
         form.CommitRowEdits();
     };
 

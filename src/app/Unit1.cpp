@@ -25,6 +25,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace mv {
 namespace {
 
@@ -377,9 +379,7 @@ void TForm1::WidenColumnToFit(int col, int row) {
 }
 
 void TForm1::ShellTreeView1Change() {
-    EditPath.clear();
-    EditUrl.clear();
-    EditRow = -1;
+    ForgetRow();
     if (!ListingEnabled) return;
     if (listing_) {
         // A change of folder while a listing runs: list again once this one is done.
@@ -400,6 +400,7 @@ void TForm1::ShellTreeView1Change() {
                                   const TSearchRec& rec, bool&) { AddFoundFile(name, path, rec.Attr); };
         Listing.clear();
         if (!FindFile1.FolderName.empty()) FindFile1.Execute();
+        ShowListingNotice(FindFile1.FolderName);
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
@@ -426,6 +427,18 @@ void TForm1::ShellTreeView1Change() {
     RememberRow(StringGrid1->Row());
 }
 
+
+void TForm1::ShowListingNotice(const std::string& folder) {
+    // On the status line, so a listing is never held up by a question.
+    QString notice;
+    const auto unreadable = std::count_if(Listing.cbegin(), Listing.cend(),
+                                          [](const FavoriteEntry& e) { return !e.Readable; });
+    if (!folder.empty() && !CanListFolder(folder))
+        notice = QStringLiteral("フォルダを読み込めません: ") + toQt(folder);
+    else if (unreadable > 0)
+        notice = QStringLiteral("読み込めないお気に入りが %1 件あります (変更は書き込みません)").arg(unreadable);
+    StatusBar1->setPanelText(1, fromQt(notice));
+}
 
 void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes) {
     PumpMessages();

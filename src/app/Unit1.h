@@ -97,6 +97,13 @@ public:
     void CommitRowEdits();
     // Makes `row` the edit context, if it is a filled row of listed favorites.
     void RememberRow(int row);
+    void ForgetRow();
+    // The listed favorite shown in data row `row`, or none (the header row of an empty folder,
+    // a row beyond the listing).
+    FavoriteEntry* RowEntry(int row);
+    // The file of that favorite; empty when the row shows none. Commands act on this file,
+    // never on a path built from the site-name cell, which may hold an edit not yet made.
+    std::string RowFile(int row);
     void TB_CheckOnClick();
     void TB_CheckOffClick();
     void TB_CheckChangeClick();
@@ -157,6 +164,8 @@ private:
     void BuildLayout();
     void ConnectCommands();
     void Connect(const char* name, void (TForm1::*handler)());
+    // Says on the status line when the folder or some of its favorites could not be read.
+    void ShowListingNotice(const std::string& folder);
     void AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes);
 
     SettingsFile settings_;
@@ -164,6 +173,7 @@ private:
     bool shown_ = false;
     bool listing_ = false;
     bool relistWanted_ = false;
+    bool committing_ = false;
     // Update dates (Unit1Dates.cpp): a date command is waiting for its probes; the batch's
     // cancel flag.
     bool fetchingDates_ = false;

@@ -47,10 +47,7 @@ void TForm1::TB_PropertyClick() {
         row, {StringGrid1->Cells(1, row), StringGrid1->Cells(2, row), StringGrid1->Cells(4, row)},
         StringGrid1->Cells(3, row));
     CommitRowEdits();
-    EditPath = ItemPath(ShellTreeView1->SelectedPath(), StringGrid1->Cells(1, row));
-    EditUrl = StringGrid1->Cells(2, row);
-    EditComment = StringGrid1->Cells(4, row);
-    EditRow = row;
+    RememberRow(row);
     frmProperty->show();
     frmProperty->raise();
     frmProperty->activateWindow();

@@ -9,11 +9,13 @@
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
+#include "organize/dialogs/SubPath.h"
 #include "ui/MOStringGrid.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace mv {
@@ -43,16 +45,35 @@ private:
 
 namespace {
 
+// The files of the check-marked rows, in row order. The header row of an empty folder stands
+// for no file.
 std::vector<std::string> checkedPaths(TForm1& f) {
     std::vector<std::string> paths;
-    const std::string folder = f.ShellTreeView1->SelectedPath();
     for (int r = 0; r < f.StringGrid1->RowCount(); ++r)
-        if (f.StringGrid1->Cells(0, r) == "1") paths.push_back(ItemPath(folder, f.StringGrid1->Cells(1, r)));
+        if (f.StringGrid1->Cells(0, r) == "1")
+            if (std::string path = f.RowFile(r); !path.empty()) paths.push_back(std::move(path));
     return paths;
 }
 
-std::string selectedRowPath(TForm1& f) {
-    return ItemPath(f.ShellTreeView1->SelectedPath(), f.StringGrid1->Cells(1, f.StringGrid1->Row()));
+std::vector<std::string> selectedRowPath(TForm1& f) {
+    std::string path = f.RowFile(f.StringGrid1->Row());
+    if (path.empty()) return {};
+    return {std::move(path)};
+}
+
+// Inverts the hidden attribute of each file; the files it could not change, each with the
+// system's reason, in one message after the new state is listed.
+void toggleHidden(TForm1& f, const std::vector<std::string>& paths) {
+    QStringList failed;
+    for (const std::string& path : paths)
+        if (!ToggleHiddenAttribute(path))
+            failed << toQt(path) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+    f.ShellTreeView1Change();
+    if (!failed.isEmpty())
+        Dialogs::current().message(MsgType::Error,
+                                   QStringLiteral("隠し属性を変更できませんでした\r\n") +
+                                       failed.join(QStringLiteral("\r\n")),
+                                   mbOK);
 }
 
 } // namespace
@@ -60,13 +81,13 @@ std::string selectedRowPath(TForm1& f) {
 void TForm1::TB_CopyClick() {
     FolderClipboard.clear();
     ClipboardMode = true;
-    ItemClipboard = {selectedRowPath(*this)};
+    ItemClipboard = selectedRowPath(*this);
 }
 
 void TForm1::TB_CutClick() {
     FolderClipboard.clear();
     ClipboardMode = false;
-    ItemClipboard = {selectedRowPath(*this)};
+    ItemClipboard = selectedRowPath(*this);
 }
 
 void TForm1::TB_CheckCopyClick() {
@@ -96,10 +117,11 @@ void TForm1::TB_PasteClick() {
 void TForm1::TB_DeleteClick() {
     if (Busy()) return;
     ShfOperation1.ToFiles.clear();
-    ShfOperation1.FromFFList = {selectedRowPath(*this)};
+    ShfOperation1.FromFFList = selectedRowPath(*this);
     ShfOperation1.OperationF = foDELETE;
-    TreeAndGridAway away(*this, true);
+    // The shell asks first; the grid stays in sight while the user decides.
     ShfOperation1.Execute();
+    TreeAndGridAway away(*this, true);
     PumpMessages();
     ShellTreeView1Change();
 }
@@ -109,32 +131,28 @@ void TForm1::TB_CheckDeleteClick() {
     ShfOperation1.ToFiles.clear();
     ShfOperation1.FromFFList = checkedPaths(*this);
     ShfOperation1.OperationF = foDELETE;
-    TreeAndGridAway away(*this, true);
     ShfOperation1.Execute();
+    TreeAndGridAway away(*this, true);
     PumpMessages();
     ShellTreeView1Change();
 }
 
 void TForm1::TB_HideChangeClick() {
     if (Busy()) return;
-    ToggleHiddenAttribute(selectedRowPath(*this));
-    ShellTreeView1Change();
+    toggleHidden(*this, selectedRowPath(*this));
 }
 
 void TForm1::TB_CheckHideChangeClick() {
     if (Busy()) return;
-    for (const std::string& path : checkedPaths(*this)) ToggleHiddenAttribute(path);
-    ShellTreeView1Change();
+    toggleHidden(*this, checkedPaths(*this));
 }
 
 void TForm1::TB_Folder_HideClick() {
     if (Busy()) return;
-    const std::string folder = ShellTreeView1->SelectedPath();
-    // Only rows that stand for listed favorites: the lone header row of an empty folder is none.
-    if (!Listing.empty())
-        for (int r = 1; r < StringGrid1->RowCount(); ++r)
-            ToggleHiddenAttribute(ItemPath(folder, StringGrid1->Cells(1, r)));
-    ShellTreeView1Change();
+    // Every listed favorite; the lone header row of an empty folder stands for none.
+    std::vector<std::string> paths;
+    for (const FavoriteEntry& e : Listing) paths.push_back(e.Path);
+    toggleHidden(*this, paths);
 }
 
 void TForm1::TB_Folder_NewClick() {
@@ -149,7 +167,8 @@ void TForm1::TB_Folder_NewClick() {
         return;
     }
     TreeAndGridAway away(*this, false);
-    const std::string path = ShellTreeView1->SelectedPath() + "/" + fromQt(*name);
+    // "a\b" makes "b" inside an existing "a", as the add-site dialog reads a site name.
+    const std::string path = PathBelow(ShellTreeView1->SelectedPath(), fromQt(*name));
     if (::mkdir(path.c_str(), 0777) != 0) throw Error(QStringLiteral("I/O error %1").arg(errno));
     PumpMessages();
     ShellTreeView1->Refresh();
@@ -194,10 +213,12 @@ void TForm1::TB_Folder_DeleteClick() {
     ShfOperation1.ToFiles.clear();
     ShfOperation1.FromFFList = {fromQt(selected)};
     ShfOperation1.OperationF = foDELETE;
-    TreeAndGridAway away(*this, false);
-    ShellTreeView1->selectPath(QFileInfo(selected).absolutePath());
+    // The shell asks first; only then does the grid go away and the parent take the selection.
+    // The folder is still listed by the tree until the model hears of its removal, so the
+    // parent can be selected after the delete as well as before it.
     ShfOperation1.Execute();
-    if (ShfOperation1.fAbort()) ShellTreeView1->selectPath(selected);
+    TreeAndGridAway away(*this, false);
+    if (!ShfOperation1.fAbort()) ShellTreeView1->selectPath(QFileInfo(selected).absolutePath());
     PumpMessages();
     ShellTreeView1->Refresh();
 }

@@ -3,20 +3,29 @@
 #include "ShortcutFile.h"
 #include "modFileAttr.h"
 
+#include <dirent.h>
 #include <utility>
 
 namespace mv {
 
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
                            uint32_t attributes) {
-    const std::string path = folder + fileName;
     FavoriteEntry e;
+    e.Path = folder + fileName;
     e.SiteName = SiteNameOf(fileName);
-    ShortcutValues values = ReadShortcutValues(path);
+    ShortcutValues values = ReadShortcutValues(e.Path);
     e.Url = std::move(values.Url);
     e.Comment = std::move(values.Comment);
+    e.Readable = values.Readable;
     e.Hidden = IsHiddenFileAttributes(attributes) ? 1 : 0;
     return e;
+}
+
+bool CanListFolder(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return false;
+    ::closedir(dir);
+    return true;
 }
 
 } // namespace mv

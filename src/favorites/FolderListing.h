@@ -12,6 +12,12 @@ struct FavoriteEntry {
     std::string Url;
     std::string Comment;
     uint8_t Hidden = 0; // 1 when the file carries the hidden attribute
+    // The file the row stands for, whatever its site-name cell says; commands and edits act
+    // on this file, so a row always names its own favorite.
+    std::string Path;
+    // False when the file exists but could not be read: Url and Comment are then not its
+    // content, and nothing may be written over it.
+    bool Readable = true;
 };
 
 using FolderListing = std::vector<FavoriteEntry>;
@@ -21,5 +27,9 @@ using FolderListing = std::vector<FavoriteEntry>;
 // asked again). `folder` ends in "/".
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
                            uint32_t attributes);
+
+// Whether the entries of `folder` can be enumerated. The folder search lists a folder it
+// cannot open as empty; this tells such a folder from an empty one (errno set when false).
+bool CanListFolder(const std::string& folder);
 
 } // namespace mv

@@ -1,5 +1,7 @@
 #include "FileAddDlg.h"
 
+#include "SubPath.h"
+
 #include "favorites/ShortcutFile.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
@@ -97,12 +99,7 @@ TfrmAdd::TfrmAdd(QWidget* owner) : TOwnerBlockingDialog(owner) {
 }
 
 std::string TfrmAdd::FavoritePath(const std::string& folder, const std::string& siteName) {
-    // Only single-byte backslashes: in Shift-JIS the byte 0x5C also ends characters like "ソ".
-    std::string name = siteName;
-    const CodePage& cp = CodePage::active();
-    for (size_t i = 0; i < name.size(); i += cp.charLength(name, i))
-        if (name[i] == '\\') name[i] = '/';
-    return ItemPath(folder, name);
+    return PathBelow(folder, siteName) + ".url";
 }
 
 void TfrmAdd::FormShow() {
