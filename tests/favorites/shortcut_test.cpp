@@ -136,19 +136,24 @@ TEST_F(Shortcut, HiddenFilesButNotHiddenFolders) {
     EXPECT_FALSE(mv::IsHiddenFile(dir / "none.url"));
 }
 
-// The listing reads both values at once; it must read what the single reads do, file by file.
+// The listing reads both values at once; it must read what the single reads do, file by file,
+// except that it takes values whole where the single reads cut them at 2047 bytes.
 TEST_F(Shortcut, BothValuesAtOnceMatchTheSingleReads) {
     writeBytes(dir / "sjis.url", "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis + "\r\n");
     writeBytes(dir / "bom.url", "\xEF\xBB\xBF[Comment]\nComment=ユニコード\n[InternetShortcut]\nURL=http://u/\n");
-    writeBytes(dir / "cut.url", "[Comment]\nComment=" + std::string(2045, 'a') + "表\n");
     writeBytes(dir / "Upper.URL", "[InternetShortcut]\nURL=http://s/\n");
-    for (const std::string path : {dir / "sjis.url", dir / "bom.url", dir / "cut.url", dir / "upper.url",
-                                   dir / "none.url"}) {
+    for (const std::string path : {dir / "sjis.url", dir / "bom.url", dir / "upper.url", dir / "none.url"}) {
         const mv::ShortcutValues both = mv::ReadShortcutValues(path);
         EXPECT_EQ(both.Url, mv::ReadShortcutUrl(path)) << path;
         EXPECT_EQ(both.Comment, mv::ReadShortcutComment(path)) << path;
+        EXPECT_TRUE(both.Readable);
     }
     EXPECT_EQ(mv::ReadShortcutValues(dir / "bom.url").Comment, "ユニコード");
     EXPECT_EQ(mv::ReadShortcutValues(dir / "sjis.url").Comment, "日本語のコメント");
     EXPECT_EQ(mv::ReadShortcutValues(dir / "upper.url").Url, "http://s/");
+
+    const std::string longComment = std::string(2045, 'a') + "表";
+    writeBytes(dir / "cut.url", "[Comment]\nComment=" + longComment + "\n");
+    EXPECT_TRUE(mv::ReadShortcutValues(dir / "cut.url").Comment == longComment);
+    EXPECT_TRUE(mv::ReadShortcutComment(dir / "cut.url") == std::string(2045, 'a'));
 }
