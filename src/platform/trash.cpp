@@ -58,11 +58,13 @@ bool samePlace(const Place& a, const Place& b) {
     return !(a.hasMount && b.hasMount) || a.mount == b.mount;
 }
 
-// The place of the deepest folder of `path` that exists (the home trash may not yet).
+// The place of the deepest folder of `path` that can be looked at: the home trash may not
+// exist yet, and one that cannot be reached (a loop of links, a folder we may not search) still
+// lies on the home's file system, so it must fail there rather than send the item elsewhere.
 bool placeOfExisting(std::string path, Place& place) {
     for (;;) {
         if (placeOf(path, place)) return true;
-        if (errno != ENOENT || path == "/" || path == ".") return false;
+        if (path == "/" || path == ".") return false;
         path = parentOf(path);
     }
 }

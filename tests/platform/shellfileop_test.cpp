@@ -43,33 +43,6 @@ std::vector<std::string> makeFiles(const std::string& folder,
     return paths;
 }
 
-bool onOtherFileSystem(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev != sb.st_dev;
-}
-
-// A temporary folder on /dev/shm, when that is another file system than the temporary folder.
-class ShmDir {
-public:
-    explicit ShmDir(const std::string& other) {
-        std::string tmpl = "/dev/shm/mvtest-XXXXXX";
-        if (!::mkdtemp(tmpl.data())) return;
-        if (onOtherFileSystem(tmpl, other))
-            path_ = tmpl;
-        else
-            fs::remove_all(tmpl);
-    }
-    ~ShmDir() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 bool hasTempLeftovers(const std::string& folder) {
     for (const auto& e : fs::directory_iterator(folder))
         if (e.path().filename().string().rfind(".markvane-", 0) == 0) return true;
@@ -395,40 +368,40 @@ TEST(ShellCopyMove, UnreadableFileIsReportedAndLeavesNoPartialCopy) {
 
 TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
     TrashHome home;
-    ShmDir shm(home.dir().path());
-    if (shm.path().empty()) GTEST_SKIP() << "/dev/shm is not a separate file system";
+    OtherFileSystemDir other(home.dir().path());
+    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
     makeFiles(home / "src/T/sub", {"x.url"});
     fs::create_directory_symlink("..", home / "src/T/sub/up");
     auto files = makeFiles(home / "src", oddNames());
     const timespec old[2] = {{1000000000, 0}, {1100000000, 0}};
     ::utimensat(AT_FDCWD, files[0].c_str(), old, 0);
-    writeBytes(shm.path() + "/" + oddNames()[1], "old");
+    writeBytes(other.path() + "/" + oddNames()[1], "old");
     ScriptedDialogs dialogs;
     dialogs.answers = {mbYes}; // replace the one that exists
 
     files.push_back(home / "src/T");
-    auto r = shell(mv::FO_MOVE, files, {shm.path()}, mv::FOF_ALLOWUNDO);
+    auto r = shell(mv::FO_MOVE, files, {other.path()}, mv::FOF_ALLOWUNDO);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(countEntries(home / "src"), 0u);
     for (const auto& n : oddNames())
-        EXPECT_EQ(readBytes(shm.path() + "/" + n), "URL=" + n) << n;
-    EXPECT_EQ(readBytes(shm.path() + "/T/sub/x.url"), "URL=x.url");
-    EXPECT_EQ(fs::read_symlink(shm.path() + "/T/sub/up"), "..");
+        EXPECT_EQ(readBytes(other.path() + "/" + n), "URL=" + n) << n;
+    EXPECT_EQ(readBytes(other.path() + "/T/sub/x.url"), "URL=x.url");
+    EXPECT_EQ(fs::read_symlink(other.path() + "/T/sub/up"), "..");
     struct stat st {};
-    ::stat((shm.path() + "/" + oddNames()[0]).c_str(), &st);
+    ::stat((other.path() + "/" + oddNames()[0]).c_str(), &st);
     EXPECT_EQ(st.st_mtim.tv_sec, 1100000000);
 
     // A source that cannot be removed: the copy is taken back, the source stays.
     shareWithEveryone(home.dir().path());
-    fs::permissions(shm.path(), fs::perms::all);
+    fs::permissions(other.path(), fs::perms::all);
     makeFiles(home / "locked", {"keep.url"});
     const int rc = runUnprivileged([&] {
         ScriptedDialogs inner;
         inner.answers = {mbOK};
-        auto r = shell(mv::FO_MOVE, {home / "locked/keep.url"}, {shm.path()}, mv::FOF_ALLOWUNDO);
+        auto r = shell(mv::FO_MOVE, {home / "locked/keep.url"}, {other.path()}, mv::FOF_ALLOWUNDO);
         if (r.code != EACCES) return 1;
-        return exists(shm.path() + "/keep.url") || hasTempLeftovers(shm.path()) ? 2 : 0;
+        return exists(other.path() + "/keep.url") || hasTempLeftovers(other.path()) ? 2 : 0;
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(readBytes(home / "locked/keep.url"), "URL=keep.url");

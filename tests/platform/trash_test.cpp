@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <functional>
 #include <regex>
 #include <unistd.h>
 
@@ -176,6 +177,68 @@ TEST(Trash, FailuresLeaveTheItemAndNoInfoFile) {
     EXPECT_FALSE(exists(home.trash()));
 }
 
+TEST(Trash, HomeTrashIsPrivateEvenWhenItsParentsExist) {
+    for (const bool shareExists : {true, false}) {
+        SCOPED_TRACE(shareExists ? "~/.local/share there before" : "nothing there before");
+        TrashHome home;
+        if (shareExists) {
+            fs::create_directories(home / "home/.local/share");
+            fs::permissions(home / "home/.local/share", fs::perms(0755));
+        }
+        writeBytes(home / "a.url", "a");
+        const mode_t before = ::umask(0);
+        const auto t = mv::trash::moveToTrash(home / "a.url");
+        ::umask(before);
+        ASSERT_TRUE(t) << std::strerror(errno);
+        for (const std::string sub : {"", "/files", "/info"}) {
+            struct stat st {};
+            ASSERT_EQ(::lstat((home.trash() + sub).c_str(), &st), 0) << sub;
+            EXPECT_EQ(st.st_mode & 07777, 0700u) << "Trash" << sub;
+        }
+        struct stat share {};
+        ::stat((home / "home/.local/share").c_str(), &share);
+        if (shareExists) EXPECT_EQ(share.st_mode & 07777, 0755u); // not ours to change
+    }
+}
+
+// The home's file system has one trash, the home trash. When that cannot be used, the item
+// stays; no trash folder appears at the top of the file system instead.
+TEST(Trash, FailingHomeTrashDoesNotFallThroughToTheTopdirTrash) {
+    TempDir probe;
+    OtherFileSystemDir other(probe.path()); // a mount of our own, to look at its top folder
+    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
+    const std::string top = other.mountPoint();
+    const std::string topTrash = top + "/.Trash-" + std::to_string(::getuid());
+    if (exists(topTrash)) GTEST_SKIP() << topTrash << " exists already";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& home)> breakHome;
+    } const cases[] = {
+        {"the trash is a file", [](const std::string& h) {
+             fs::create_directories(h + "/.local/share");
+             writeBytes(h + "/.local/share/Trash", "");
+         }},
+        {"a loop of links on the way", [](const std::string& h) {
+             fs::create_directory_symlink("loop", h + "/loop");
+             fs::create_directory_symlink("loop", h + "/.local");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string home = other.path() + "/home";
+        fs::create_directories(home);
+        c.breakHome(home);
+        ScopedEnv homeEnv("HOME", home), xdg("XDG_DATA_HOME", std::nullopt);
+        writeBytes(other.path() + "/a.url", "a");
+        EXPECT_FALSE(mv::trash::moveToTrash(other.path() + "/a.url"));
+        EXPECT_EQ(readBytes(other.path() + "/a.url"), "a");
+        EXPECT_FALSE(exists(topTrash));
+        std::error_code ec;
+        fs::remove_all(topTrash, ec);
+        fs::remove_all(home, ec);
+    }
+}
+
 TEST(Trash, TopdirTrashRules) {
     TempDir top;
     const uid_t uid = ::getuid();
@@ -218,22 +281,19 @@ TEST(Trash, TopdirTrashRules) {
 
 TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
     TrashHome home;
-    struct stat a {
-    }, b{};
-    if (::stat(home.dir().path().c_str(), &a) != 0 || ::stat("/dev/shm", &b) != 0 ||
-        a.st_dev == b.st_dev || ::access("/dev/shm", W_OK) != 0)
-        GTEST_SKIP() << "/dev/shm is not a separate writable file system";
-    const std::string trash = "/dev/shm/.Trash-" + std::to_string(::getuid());
+    OtherFileSystemDir other(home.dir().path());
+    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
+    const std::string top = other.mountPoint();
+    const std::string trash = top + "/.Trash-" + std::to_string(::getuid());
     const bool trashExisted = exists(trash);
-    std::string dir = "/dev/shm/mvtest-XXXXXX";
-    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const std::string dir = other.path();
     writeBytes(dir + "/x y.url", "shm");
 
     auto t = mv::trash::moveToTrash(dir + "/x y.url");
     ASSERT_TRUE(t) << std::strerror(errno);
     EXPECT_EQ(t->file.rfind(trash + "/files/", 0), 0u) << t->file;
     const std::string info = readBytes(t->info);
-    EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(9) + "/x y.url") + "\n"),
+    EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(top.size() + 1) + "/x y.url") + "\n"),
               std::string::npos)
         << info;
     EXPECT_EQ(readBytes(t->file), "shm");
@@ -241,7 +301,6 @@ TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
 
     fs::remove(t->file);
     fs::remove(t->info);
-    fs::remove_all(dir);
     if (!trashExisted) fs::remove_all(trash);
 }
 
