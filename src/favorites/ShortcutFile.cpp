@@ -123,19 +123,32 @@ std::string applyUtf8(std::string text, const std::vector<Change>& changes) {
     return text;
 }
 
-// The changes made in CP932 text; nothing when a comment has no CP932 form. A URL without
-// one is written as Windows writes it: "?" for what is missing in the main section and in
-// .A, the whole URL in UTF-7 in .W.
-std::optional<std::string> applyCp932(std::string text, const std::vector<Change>& changes) {
+// A value in CP932 when it has a form there that reads back as the same text. iconv also
+// maps some characters one way only ("¥" to "\\", "〜" to "～"); `bestFit` takes those too.
+std::optional<std::string> toCp932(const std::string& value, bool bestFit) {
+    const CodePage& sjis = CodePage::cp932();
+    if (program().id() == sjis.id()) return value;
+    const std::string unicode = program().toUtf8(value);
+    std::optional<std::string> bytes = sjis.fromUtf8(unicode);
+    if (bytes && !bestFit && sjis.toUtf8(*bytes) != unicode) return std::nullopt;
+    return bytes;
+}
+
+// The changes made in CP932 text; nothing when a comment has no form there (a new file:
+// no exact form, since it can still be UTF-8; an existing CP932 file takes what Windows
+// would write). A URL without an exact form is written as Windows writes it: its CP932 form
+// ("?" for what is missing) in the main section and in .A, the whole URL in UTF-7 in .W.
+std::optional<std::string> applyCp932(std::string text, const std::vector<Change>& changes,
+                                      bool newFile) {
     const CodePage& sjis = CodePage::cp932();
     for (const Change& c : changes) {
-        std::optional<std::string> exact =
-            program().id() == sjis.id() ? std::optional(c.value) : sjis.fromUtf8(program().toUtf8(c.value));
         if (!c.isUrl) {
-            if (!exact) return std::nullopt;
-            text = profile::writeValue(text, c.section, c.key, *exact, sjis);
+            auto bytes = toCp932(c.value, !newFile);
+            if (!bytes) return std::nullopt;
+            text = profile::writeValue(text, c.section, c.key, *bytes, sjis);
             continue;
         }
+        const std::optional<std::string> exact = toCp932(c.value, false);
         const bool shadowed = !exact || hasShadows(text, sjis);
         const std::string unicode = program().toUtf8(c.value);
         const std::string ansi = exact ? *exact : sjis.fromUtf8Lossy(unicode);
@@ -168,7 +181,7 @@ std::string changedBytes(const std::string& current, const std::vector<Change>& 
         return std::string(bom ? kUtf8Bom : "") + applyUtf8(std::string(body), changes);
     }
     // CP932 (or ASCII only, where CP932 is preferred because Windows reads it).
-    if (auto sjis = applyCp932(current, changes)) {
+    if (auto sjis = applyCp932(current, changes, enc == ShortcutEncoding::Neutral)) {
         if (DetectShortcutEncoding(*sjis) != ShortcutEncoding::Utf8) return *sjis;
     } else if (enc == ShortcutEncoding::Cp932) {
         throw cannotWriteError(rawPath);
