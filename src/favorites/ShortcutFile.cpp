@@ -67,11 +67,21 @@ public:
     // hand-edited file) leaves the main section's URL.
     std::string url(size_t buffer) const {
         if (auto wide = profile::findValue(text_, kWideShadow, "URL", *cp_))
-            if (auto decoded = convertEncoding(*wide, "UTF-7", "UTF-8")) return fromUnicode(*decoded, buffer);
+            if (auto decoded = fromUtf7(*wide)) return fromUnicode(*decoded, buffer);
         return value(kMain, "URL", buffer);
     }
 
 private:
+    // iconv forgives a base64 run cut off by the end of its input (it drops the bits); a line
+    // break behind the value ends the run as any following character would, so a run that
+    // was cut short fails to decode.
+    static std::optional<std::string> fromUtf7(const std::string& utf7) {
+        auto decoded = convertEncoding(utf7 + "\n", "UTF-7", "UTF-8");
+        if (!decoded || decoded->empty() || decoded->back() != '\n') return std::nullopt;
+        decoded->pop_back();
+        return decoded;
+    }
+
     // Unicode text reaches the program as Windows hands it to an ANSI caller: converted to the
     // program's code page, then cut to the buffer.
     static std::string fromUnicode(std::string_view utf8, size_t buffer) {

@@ -56,7 +56,9 @@ TEST_F(ShortcutEncoding, UnicodeShadowIsPreferredWhenItDecodes) {
         {"URL=" + kUrlUtf7, kUrl},
         {"URL=http://plain/", "http://plain/"},
         {"URL=http://\x93\xFA/", "http://ansi/"}, // not UTF-7: the main section's URL
-        {"Other=x", "http://ansi/"},                 // no URL in .W
+        {"URL=http://+2D3eAA", "http://😀"},      // a run may end with the value
+        {"URL=http://+2D3", "http://ansi/"},      // but not cut inside a character
+        {"Other=x", "http://ansi/"},              // no URL in .W
     };
     for (const Case& c : cases) {
         const std::string path = dir / "s.url";
