@@ -49,9 +49,10 @@ public:
             body.remove_prefix(kUtf8Bom.size());
         }
         text_ = body;
-        cp_ = encoding_ == ShortcutEncoding::Cp932 || encoding_ == ShortcutEncoding::Neutral
-                  ? &CodePage::cp932()
-                  : &CodePage::utf8();
+        // ASCII reads the same in every code page; taking the program's saves the conversion.
+        cp_ = encoding_ == ShortcutEncoding::Cp932     ? &CodePage::cp932()
+              : encoding_ == ShortcutEncoding::Neutral ? &program()
+                                                       : &CodePage::utf8();
     }
     ShortcutText(const ShortcutText&) = delete;
     ShortcutText& operator=(const ShortcutText&) = delete;
