@@ -19,7 +19,9 @@ namespace mv {
 namespace {
 
 constexpr int kMaxLinkHops = 40; // the kernel's own limit
-constexpr int kMaxRetries = 100; // the file replaced under us again and again
+// Each retry means another writer replaced the file first, so a busy writer can lose many
+// rounds in a row; the bound only stops a file system whose inode numbers never match.
+constexpr int kMaxRetries = 10000;
 constexpr const char* kHiddenXattr = "user.DOSATTRIB";
 
 // Closes a descriptor when the scope ends, also when the change callback throws.

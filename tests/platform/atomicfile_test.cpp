@@ -159,8 +159,10 @@ TEST(AtomicFile, TwoProcessesWritingOneFileLoseNoKeys) {
             if (pid == 0) {
                 int failures = 0;
                 for (int i = w * kPerWriter; i < (w + 1) * kPerWriter; ++i)
-                    if (!mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) + "=value" + std::to_string(i))))
+                    if (!mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) + "=value" + std::to_string(i)))) {
+                        std::fprintf(stderr, "writer %d, key %d: %s\n", w, i, std::strerror(errno));
                         ++failures;
+                    }
                 ::_exit(failures ? 1 : 0);
             }
             children.push_back(pid);
