@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -275,6 +276,64 @@ TEST(ShellCopyMove, FolderIntoItselfIsRefused) {
             << dialogs.asked[0].text.toStdString();
         EXPECT_EQ(countEntries(home / "F"), 1u);
         EXPECT_EQ(countEntries(home / "F/sub"), 1u);
+    }
+}
+
+// "F2" begins with "F" but is no part of it.
+TEST(ShellCopyMove, FolderGoesIntoASiblingWhoseNameBeginsWithItsOwn) {
+    for (const unsigned func : {mv::FO_COPY, mv::FO_MOVE}) {
+        SCOPED_TRACE(func == mv::FO_COPY ? "copy" : "move");
+        TrashHome home;
+        makeFiles(home / "F/sub", {"x.url"});
+        makeFiles(home / "F2", {});
+        ScriptedDialogs dialogs;
+        EXPECT_EQ(shell(func, {home / "F"}, {home / "F2"}, mv::FOF_ALLOWUNDO).code, 0);
+        EXPECT_EQ(readBytes(home / "F2/F/sub/x.url"), "URL=x.url");
+        EXPECT_EQ(exists(home / "F/sub/x.url"), func == mv::FO_COPY);
+    }
+}
+
+// One file of a folder cannot be read: it is reported, the rest goes, and a move leaves the
+// unreadable file (and so its folder) where it was.
+TEST(ShellCopyMove, FolderWithAnUnreadableFileLosesNothing) {
+    TrashHome home;
+    OtherFileSystemDir other(home.dir().path());
+    struct Case {
+        const char* name;
+        unsigned func;
+        std::string to;
+    } cases[] = {
+        {"copy", mv::FO_COPY, home / "dst"},
+        {"move to another file system", mv::FO_MOVE, other.path()},
+    };
+    shareWithEveryone(home.dir().path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.to.empty()) {
+            std::printf("skipped \"%s\": no writable mount of another file system here\n", c.name);
+            continue;
+        }
+        fs::create_directories(c.to);
+        shareWithEveryone(c.to);
+        const std::string src = home / (std::string("src-") + (c.func == mv::FO_COPY ? "c" : "m"));
+        const int rc = runUnprivileged([&] {
+            ScriptedDialogs dialogs;
+            dialogs.answers = {mbYes}; // go on after the failure
+            auto paths = makeFiles(src + "/F", {"a.url", "secret.url", "z.url"});
+            ::chmod(paths[1].c_str(), 0);
+            auto r = shell(c.func, {src + "/F"}, {c.to}, mv::FOF_ALLOWUNDO);
+            if (r.code != EACCES || dialogs.asked.size() != 1) return 1;
+            if (!dialogs.asked[0].text.contains(QStringLiteral("secret.url"))) return 2;
+            if (readBytes(c.to + "/F/a.url") != "URL=a.url" || readBytes(c.to + "/F/z.url") != "URL=z.url")
+                return 3;
+            if (exists(c.to + "/F/secret.url") || hasTempLeftovers(c.to + "/F")) return 4;
+            const bool moved = c.func == mv::FO_MOVE;
+            if (exists(paths[0]) == moved || exists(paths[2]) == moved) return 5;
+            return exists(paths[1]) ? 0 : 6;
+        });
+        EXPECT_EQ(rc, 0);
+        ::chmod((src + "/F/secret.url").c_str(), 0644);
+        EXPECT_EQ(readBytes(src + "/F/secret.url"), "URL=secret.url");
     }
 }
 
