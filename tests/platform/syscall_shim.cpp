@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace shim {
@@ -33,6 +34,8 @@ void reset() {
     fsyncFault = nullptr;
     renameFault = nullptr;
     corruptRead = nullptr;
+    xattrFault = nullptr;
+    chmodFault = nullptr;
 }
 
 } // namespace shim
@@ -86,6 +89,26 @@ ssize_t read(int fd, void* buf, size_t count) {
     const ssize_t n = real(fd, buf, count);
     if (n > 0 && shim::corruptRead && shim::corruptRead(fd)) static_cast<char*>(buf)[0] ^= 0x20;
     return n;
+}
+
+int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {
+    static const auto real = shim::next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr");
+    if (shim::xattrFault)
+        if (const int err = shim::xattrFault(name)) {
+            errno = err;
+            return -1;
+        }
+    return real(fd, name, value, size, flags);
+}
+
+int fchmod(int fd, mode_t mode) {
+    static const auto real = shim::next<int (*)(int, mode_t)>("fchmod");
+    if (shim::chmodFault)
+        if (const int err = shim::chmodFault(mode)) {
+            errno = err;
+            return -1;
+        }
+    return real(fd, mode);
 }
 
 } // extern "C"

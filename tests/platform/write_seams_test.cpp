@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/xattr.h>
 
 namespace fs = std::filesystem;
 using mvtest::readBytes;
@@ -91,6 +92,43 @@ TEST_F(WriteSeams, FailedFlushFailsTheWrite) {
     EXPECT_FALSE(mv::writeFileAtomically(dir / "new.ini", "x"));
     shim::reset();
     EXPECT_TRUE(fs::is_empty(dir.path()));
+}
+
+// The hidden bit lives in user.DOSATTRIB and the read-only state in the mode: a replacement
+// that could not take them over would change the favorite, so the write fails instead.
+TEST_F(WriteSeams, ReplacementThatWouldLoseHiddenBitOrModeFails) {
+    struct Case {
+        const char* name;
+        const char* failingXattr; // nullptr: none
+        bool chmodFails;
+        bool done;
+    } const cases[] = {
+        {"hidden attribute cannot be set", "user.DOSATTRIB", false, false},
+        {"another attribute cannot be set", "user.comment", false, true},
+        {"mode cannot be set", nullptr, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string f = dir / "site.url";
+        writeBytes(f, "old");
+        if (::setxattr(f.c_str(), "user.DOSATTRIB", "0x22", 4, 0) != 0 ||
+            ::setxattr(f.c_str(), "user.comment", "c", 1, 0) != 0)
+            GTEST_SKIP() << "no user extended attributes here";
+        ::chmod(f.c_str(), 0640);
+        shim::xattrFault = [&](const char* name) {
+            return c.failingXattr && std::strcmp(name, c.failingXattr) == 0 ? ENOTSUP : 0;
+        };
+        shim::chmodFault = [&](mode_t) { return c.chmodFails ? EPERM : 0; };
+        EXPECT_EQ(mv::writeFileAtomically(f, "new"), c.done);
+        shim::reset();
+        EXPECT_EQ(readBytes(f), c.done ? "new" : "old");
+        char buf[8] = {};
+        EXPECT_EQ(::getxattr(f.c_str(), "user.DOSATTRIB", buf, sizeof buf), 4);
+        EXPECT_STREQ(buf, "0x22");
+        EXPECT_EQ(statOf(f).st_mode & 07777, 0640u);
+        EXPECT_FALSE(hasTempLeftovers(dir.path()));
+    }
 }
 
 // A move that meets another file system: every rename of a user's file says EXDEV (the
