@@ -5,6 +5,7 @@
 #include "app/ShellTreeView.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
+#include "support/WaitFor.h"
 #include "ui/MOStringGrid.h"
 
 #include <QAction>
@@ -50,6 +51,21 @@ protected:
 
     mv::TMOStringGrid& grid() { return *form->StringGrid1; }
     std::string cell(int c, int r) { return grid().Cells(c, r); }
+    // Waits for the availability timer to enable the command, then runs it. A command that is
+    // missing or stays disabled fails the test and is not run.
+    void trigger(const char* name, int timeoutMs = 2000) {
+        QAction* action = form->Action(name);
+        if (!action) {
+            ADD_FAILURE() << "no command " << name;
+            return;
+        }
+        if (!waitFor([&] { return action->isEnabled(); }, timeoutMs)) {
+            ADD_FAILURE() << name << " stays disabled";
+            return;
+        }
+        action->trigger();
+        QApplication::processEvents();
+    }
     void select(const std::string& folder) {
         ASSERT_TRUE(form->ShellTreeView1->selectPath(QString::fromStdString(folder)));
         QApplication::processEvents();

@@ -135,29 +135,29 @@ TEST_F(MainWindowTest, CommandInventoryAndAvailability) {
                                   QStringLiteral("TB_Property")}));
 
     // Empty folder: the commands that need a favorite go off at the next tick; adding stays on.
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TB_Copy")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TB_Copy")->isEnabled(); }));
     EXPECT_FALSE(form->Action("TBSubmenu_Check_Toolbar")->isEnabled());
     EXPECT_FALSE(form->Action("TB_Property")->isEnabled());
     EXPECT_TRUE(form->Action("TB_Add")->isEnabled());
     EXPECT_FALSE(form->Action("TB_Paste")->isEnabled());
     form->ItemClipboard = {"/x/a.url"};
-    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Paste_Toolbar")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TB_Paste_Toolbar")->isEnabled(); }));
     // The header's check cell never enables the check-marked commands.
     grid().setCells(0, 0, "1");
-    QTRY_COMPARE_WITH_TIMEOUT(cell(0, 0), std::string("0"), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return cell(0, 0) == "0"; }));
     EXPECT_FALSE(form->Action("TBSubmenu_CheckEdit")->isEnabled());
 }
 
 TEST_F(MainWindowTest, MarkingARowEnablesTheCheckMarkedCommands) {
     writeFavorite("a.url", "http://a/");
     open();
-    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Copy")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TB_Copy")->isEnabled(); }));
     EXPECT_FALSE(form->Action("TBSubmenu_CheckEdit")->isEnabled());
     EXPECT_TRUE(form->Action("TB_CheckGetDate")->isEnabled()); // inside, but unreachable
     grid().setCells(0, 1, "1");
-    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TBSubmenu_CheckEdit_Toolbar")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TBSubmenu_CheckEdit_Toolbar")->isEnabled(); }));
     grid().setCells(0, 1, "0");
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TBSubmenu_CheckEdit")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TBSubmenu_CheckEdit")->isEnabled(); }));
 }
 
 TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {

@@ -79,6 +79,7 @@ TEST_F(MainWindowTest, SavedRootIsRestoredAndABrokenOneReported) {
 
     const std::string broken = dir / "gone";
     mvtest::writeBytes(settings, "[FavoriteFolder]\r\nPath=" + broken + "\r\n[FormPosition]\r\nTop=0x20\r\n");
+    dialogs.answers = {mv::mbOK};
     open();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
@@ -111,6 +112,7 @@ TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStays) {
     std::filesystem::create_directories(settings); // a folder where the file should be
     open();
     form->ItemClipboard = {"/x/a.url"};
+    dialogs.answers = {mv::mbOK};
     form->close();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("%1 に書き込めません.").arg(QString::fromStdString(settings)));

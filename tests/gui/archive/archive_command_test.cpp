@@ -38,6 +38,7 @@ TEST_F(ArchiveCommand, MissingLibraryIsReportedAndNothingWritten) {
     open();
     const std::string archive = dir / "out.lzh";
     dialogs.saveNames = {QString::fromStdString(archive)};
+    dialogs.answers = {mv::mbOK};
     form->Action("TBArchive")->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
@@ -49,6 +50,7 @@ TEST_F(ArchiveCommand, CancelDoesNothing) {
     writeFavorite("a.url", "http://a/");
     mv::library::setSearchFolderForTesting(LHA_LIBRARY_FOLDER);
     open();
+    dialogs.saveNames = {std::nullopt}; // cancelled
     form->Action("TBArchive")->trigger();
     ASSERT_EQ(dialogs.saveFilters.size(), 1u);
     EXPECT_EQ(dialogs.saveFilters[0], QStringList{QStringLiteral("LHA圧縮ファイル(*.lzh)|*.lzh")});
@@ -108,6 +110,7 @@ TEST_F(ArchiveCommand, AFailedPackingIsReported) {
     open();
     // The archive's folder does not exist: the library cannot write it.
     dialogs.saveNames = {QString::fromStdString(dir / "missing/out.lzh")};
+    dialogs.answers = {mv::mbOK};
     form->Action("TBArchive")->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);

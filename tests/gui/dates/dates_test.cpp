@@ -246,6 +246,7 @@ TEST_F(DatesTest, BatchCancelledDuringTheThirdProbeStopsAfterIt) {
                       onGuiThread([&] { during = seeNow(); });
                       cancelled = onGuiThread([&] { action("TB_CheckGetDateCancel")->trigger(); });
                   }});
+    dialogs.answers = {mv::mbOK};
     runBatch();
 
     ASSERT_TRUE(cancelled) << "the window did not process events during the probe";
@@ -401,6 +402,7 @@ TEST_F(DatesTest, BusyStateIsUndoneWhenAnErrorPassesThrough) {
     grid().setRow(2);
     form->UpdateCommandStates();
     ASSERT_TRUE(action("TB_GetDate")->isEnabled());
+    dialogs.answers = {mv::mbOK};
     action("TB_GetDate")->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
@@ -409,6 +411,7 @@ TEST_F(DatesTest, BusyStateIsUndoneWhenAnErrorPassesThrough) {
     expectIdle();
 
     // And in a batch.
+    dialogs.answers = {mv::mbOK};
     runBatch();
     EXPECT_EQ(dialogs.asked.size(), 2u);
     expectIdle();

@@ -44,14 +44,6 @@ protected:
         QApplication::processEvents();
         return *form;
     }
-
-    void trigger(const char* name) {
-        QAction* action = form->Action(name);
-        ASSERT_NE(action, nullptr) << name;
-        form->UpdateCommandStates(); // the availability timer's tick
-        action->trigger();
-        QApplication::processEvents();
-    }
 };
 
 } // namespace mvtest

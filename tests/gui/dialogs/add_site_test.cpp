@@ -82,6 +82,7 @@ TEST_F(AddSiteTest, EmptySiteNameOrUrlIsRefusedWithAWarning) {
     for (auto [name, url] : {std::pair{u"", u"http://x/"}, std::pair{u"Name", u""}}) {
         fill(QString::fromUtf16(name), QString::fromUtf16(url), QStringLiteral("c"));
         dialogs.asked.clear();
+        dialogs.answers = {mv::mbOK};
         clickAdd();
         ASSERT_EQ(dialogs.asked.size(), 1u);
         EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Warning);
@@ -149,6 +150,7 @@ TEST_F(AddSiteTest, AWriteFailureKeepsTheDialogOpen) {
     openDialog();
     std::filesystem::remove(favorites + "/gone");
     fill(QStringLiteral("x"), QStringLiteral("http://x/"), QString());
+    dialogs.answers = {mv::mbOK};
     clickAdd();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);

@@ -116,7 +116,8 @@ TEST_F(ChangeFolderTest, AFolderThatCannotBeOpenedIsReportedAndTheRootKept) {
     openAll();
     choice = dir / "Vanishing";
     beforeOk = [&] { std::filesystem::remove(dir / "Vanishing"); };
-    change();
+    dialogs.answers = {mv::mbYes, mv::mbOK}; // the confirmation, then the error
+    trigger("TB_ChangeFavoiteDir");
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(dialogs.asked[1].type, mv::MsgType::Error);
     EXPECT_EQ(dialogs.asked[1].text,

@@ -40,12 +40,6 @@ protected:
         return names;
     }
     std::string trash() { return data + "/Trash"; }
-    // Waits for the availability timer to enable the command, then runs it.
-    void trigger(const char* action) {
-        QTRY_VERIFY_WITH_TIMEOUT(form->Action(action)->isEnabled(), 1000);
-        form->Action(action)->trigger();
-        QApplication::processEvents();
-    }
 };
 
 } // namespace mvtest

@@ -51,40 +51,17 @@ TEST_F(OrganizeTest, SiteNameEditsRenameTheFile) {
     EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"OTHER.url", "新しい名前.url"}));
 }
 
-TEST_F(OrganizeTest, RenameOntoAnExistingNameLosesNothing) {
-    writeFavorite("a.url", "http://a/");
-    writeFavorite("B.url", "http://b/");
-    open();
-    const std::string aBytes = readBytes(favorites + "/a.url"), bBytes = readBytes(favorites + "/B.url");
-    for (const char* target : {"B", "b"}) { // same name, and the same name in another case
-        form->ShellTreeView1Change();
-        const int r = rowOf("a");
-        grid().setRow(r);
-        grid().setCells(1, r, target);
-        form->StringGrid1Exit();
-        EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"B.url", "a.url"})) << target;
-        EXPECT_EQ(readBytes(favorites + "/a.url"), aBytes);
-        EXPECT_EQ(readBytes(favorites + "/B.url"), bBytes);
-    }
-}
-
-TEST_F(OrganizeTest, EmptyNamesAndEmptyFoldersNeverCreateFiles) {
-    writeFavorite("keep.url", "http://k/");
+TEST_F(OrganizeTest, HeaderRowEditsOfAnEmptyFolderAreNeverWritten) {
     std::filesystem::create_directories(favorites + "/empty");
     open();
-    int r = rowOf("keep");
-    grid().setRow(r);
-    grid().setCells(1, r, "");
-    form->StringGrid1Exit();
-    EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"empty", "keep.url"}));
-
-    // The header row of an empty folder is editable, but its edits are never written.
     select(favorites + "/empty");
     ASSERT_EQ(grid().RowCount(), 1);
     grid().setRow(0);
     grid().setCells(2, 0, "http://header/");
+    grid().setCells(1, 0, "named");
     form->StringGrid1Exit();
     EXPECT_TRUE(filesIn(favorites + "/empty").empty());
+    EXPECT_TRUE(dialogs.asked.empty());
 }
 
 TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
@@ -94,8 +71,12 @@ TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
     grid().setRow(r);
     std::filesystem::remove(favorites + "/gone.url");
     grid().setCells(1, r, "renamed");
+    dialogs.answers = {mv::mbOK};
     form->StringGrid1Exit();
     EXPECT_TRUE(filesIn(favorites).empty());
+    ASSERT_EQ(dialogs.asked.size(), 1u);
+    EXPECT_TRUE(dialogs.asked[0].text.contains(QStringLiteral("gone.url")));
+    EXPECT_EQ(cell(1, r), "gone");
 }
 
 TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {

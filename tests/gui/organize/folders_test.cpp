@@ -7,6 +7,7 @@ using mvtest::OrganizeTest;
 TEST_F(OrganizeTest, NewFolder) {
     open();
     dialogs.inputs = {QString()};
+    dialogs.answers = {mv::mbOK};
     trigger("TB_Folder_New");
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"));
@@ -16,16 +17,26 @@ TEST_F(OrganizeTest, NewFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(favorites + "/新しいフォルダ -x \"q\""));
     EXPECT_EQ(form->ShellTreeView1->SelectedPath(), favorites);
 
-    dialogs.inputs = {QStringLiteral("missing/child")};
+    // A "\" separates folders, as in a site name: the last part is made inside an existing
+    // folder; below a missing one it is an input/output error, and nothing named "a\b" appears.
+    dialogs.inputs = {QStringLiteral("新しいフォルダ -x \"q\"\\inner")};
     trigger("TB_Folder_New");
-    ASSERT_EQ(dialogs.asked.size(), 2u);
-    EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("I/O error 2."));
+    EXPECT_TRUE(std::filesystem::is_directory(favorites + "/新しいフォルダ -x \"q\"/inner"));
+    for (const char* name : {"missing\\child", "missing/child"}) {
+        dialogs.inputs = {QString::fromUtf8(name)};
+        dialogs.answers = {mv::mbOK};
+        trigger("TB_Folder_New");
+        ASSERT_EQ(dialogs.asked.size(), 2u) << name;
+        EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("I/O error 2."));
+        dialogs.asked.pop_back();
+    }
+    EXPECT_EQ(filesIn(favorites), std::vector<std::string>{"新しいフォルダ -x \"q\""});
     EXPECT_TRUE(grid().isVisible());
     EXPECT_TRUE(form->ShellTreeView1->isEnabled());
 
     dialogs.inputs = std::deque<std::optional<QString>>{std::nullopt}; // cancelled
     trigger("TB_Folder_New");
-    EXPECT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(dialogs.asked.size(), 1u);
 }
 
 TEST_F(OrganizeTest, FolderCopyCutAndPaste) {
@@ -36,13 +47,13 @@ TEST_F(OrganizeTest, FolderCopyCutAndPaste) {
     select(favorites + "/src");
     trigger("TB_Folder_Copy");
     EXPECT_EQ(form->FolderClipboard, favorites + "/src");
-    QTRY_VERIFY_WITH_TIMEOUT(form->Action("TB_Folder_Paste")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TB_Folder_Paste")->isEnabled(); }));
     select(favorites + "/dest");
     trigger("TB_Folder_Paste");
     EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/src/inner/deep.url"));
     EXPECT_TRUE(std::filesystem::exists(favorites + "/src/inner/deep.url"));
     EXPECT_TRUE(form->FolderClipboard.empty());
-    QTRY_VERIFY_WITH_TIMEOUT(!form->Action("TB_Folder_Paste_Toolbar")->isEnabled(), 2000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TB_Folder_Paste_Toolbar")->isEnabled(); }));
 
     select(favorites + "/src");
     trigger("TB_Folder_Cut");
@@ -79,6 +90,7 @@ TEST_F(OrganizeTest, FolderDeleteDeclinedAndConfirmed) {
 
     // The favorites folder itself is not deleted.
     select(favorites);
+    dialogs.answers = {mv::mbOK};
     trigger("TB_Folder_Delete");
     EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("ルートフォルダは削除できません"));
     EXPECT_TRUE(std::filesystem::exists(favorites + "/parent/p.url"));
@@ -112,7 +124,7 @@ TEST_F(OrganizeTest, DraggingFolders) {
 
     // The root cannot be dragged.
     select(favorites);
-    dialogs.answers = {mv::mbYes};
+    dialogs.answers = {mv::mbYes, mv::mbOK};
     const size_t before = dialogs.asked.size();
     form->ShellTreeView1DragDrop(pointOf(favorites + "/target"));
     ASSERT_EQ(dialogs.asked.size(), before + 2);

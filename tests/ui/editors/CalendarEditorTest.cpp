@@ -2,6 +2,7 @@
 // the status line, choosing a day and the date written back in either format.
 #include "EditorFixture.h"
 
+#include "support/WaitFor.h"
 #include "ui/JapaneseEra.h"
 #include "ui/MOInplaceCalender.h"
 
@@ -153,7 +154,7 @@ TEST_F(CalendarEditor, AHeldButtonRepeatsAfterHalfASecondThenEveryTenth) {
     ASSERT_EQ(moves.size(), 1u) << "acts on the press";
     QTest::qWait(350);
     EXPECT_EQ(moves.size(), 1u) << "no repeat before 500 ms";
-    QTRY_VERIFY_WITH_TIMEOUT(moves.size() >= 5, 5000);
+    ASSERT_TRUE(mvtest::waitFor([&] { return moves.size() >= 5; }, 5000));
     ReleaseButton(TMOSpeedButton::NextMonth);
     EXPECT_GE(moves[1] - moves[0], 495);
     for (size_t i = 2; i < moves.size(); ++i)
