@@ -40,7 +40,7 @@ TEST_F(MainWindowTest, AFolderDroppedByTheModelButStillOnDiskStaysSelected) {
     QObject connection; // goes before `back` does, taking the connection with it
     QObject::connect(tree.model(), &QAbstractItemModel::rowsRemoved, &connection, [&back] { back(); });
     std::filesystem::rename(kept, kept + ".away");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return back.done; }, 5000));
+    ASSERT_TRUE(mvtest::waitFor([&] { return back.done; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(tree.SelectedPath(), kept);
     ASSERT_EQ(grid().RowCount(), 2);
@@ -57,7 +57,7 @@ TEST_F(MainWindowTest, AFolderRemovedFromDiskHandsTheGridToTheTreesNewSelection)
 
     std::filesystem::remove_all(favorites + "/gone");
     mv::TShellTreeView& tree = *form->ShellTreeView1;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tree.SelectedPath() != favorites + "/gone"; }, 5000));
+    ASSERT_TRUE(mvtest::waitFor([&] { return tree.SelectedPath() != favorites + "/gone"; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(tree.SelectedPath(), favorites);
     ASSERT_EQ(grid().RowCount(), 2);

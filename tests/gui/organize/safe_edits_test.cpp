@@ -12,6 +12,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 using mvtest::OrganizeTest;
 using mvtest::readBytes;
@@ -170,21 +171,29 @@ TEST_F(SafeEditTest, ALongCommentSurvivesAnEditOfTheUrl) {
 }
 
 TEST_F(SafeEditTest, AReadOnlyFavoritesEditIsReportedAndNothingIsWritten) {
-    writeFavorite("ro.url", "http://r/", "note");
-    ::chmod((favorites + "/ro.url").c_str(), 0444); // refused to root as well
+    // Both forms of read-only refuse root as well: no write permission, and Windows' flag.
+    writeFavorite("mode.url", "http://r/", "note");
+    ::chmod((favorites + "/mode.url").c_str(), 0444);
+    writeFavorite("flag.url", "http://r/", "note");
+    if (::setxattr((favorites + "/flag.url").c_str(), "user.DOSATTRIB", "0x21", 4, 0) != 0)
+        std::filesystem::remove(favorites + "/flag.url"); // no user attributes here
     open();
-    const std::string bytes = readBytes(favorites + "/ro.url");
-    for (int c : {2, 4}) {
-        enter(1);
-        grid().setCells(c, 1, "changed");
-        dialogs.answers = {mv::mbOK};
-        form->StringGrid1Exit();
-        ASSERT_EQ(dialogs.asked.size(), 1u) << c;
-        EXPECT_TRUE(mentions(dialogs.asked[0], "ro.url に書き込めません"));
-        EXPECT_EQ(cell(c, 1), "changed");
-        EXPECT_EQ(readBytes(favorites + "/ro.url"), bytes);
-        grid().setCells(c, 1, c == 2 ? "http://r/" : "note");
-        dialogs.asked.clear();
+    for (const std::string name : {"mode", "flag"}) {
+        const int r = rowOf(name);
+        if (r < 0) continue;
+        const std::string path = favorites + "/" + name + ".url", bytes = readBytes(path);
+        for (int c : {2, 4}) {
+            enter(r);
+            grid().setCells(c, r, "changed");
+            dialogs.answers = {mv::mbOK};
+            form->StringGrid1Exit();
+            ASSERT_EQ(dialogs.asked.size(), 1u) << name << c;
+            EXPECT_TRUE(mentions(dialogs.asked[0], (name + ".url に書き込めません").c_str()));
+            EXPECT_EQ(cell(c, r), "changed");
+            EXPECT_EQ(readBytes(path), bytes);
+            grid().setCells(c, r, c == 2 ? "http://r/" : "note");
+            dialogs.asked.clear();
+        }
     }
 }
 
