@@ -1,9 +1,8 @@
 #include "fileattr.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -40,12 +39,16 @@ bool writable(const std::string& path) {
 } // namespace
 
 bool decodeDosAttrib(const char* data, size_t size, uint32_t& attributes) {
-    if (size >= 3 && data[0] == '0' && (data[1] == 'x' || data[1] == 'X')) {
-        std::string hex(data + 2, strnlen(data + 2, size - 2));
-        char* end = nullptr;
-        unsigned long v = std::strtoul(hex.c_str(), &end, 16);
-        if (end == hex.c_str()) return false;
-        attributes = static_cast<uint32_t>(v);
+    if (size >= 2 && data[0] == '0' && (data[1] == 'x' || data[1] == 'X')) {
+        // Hex digits only, one terminating zero at most, and nothing a 32-bit word cannot
+        // hold: a sign, a cut-off high part or trailing text would make another word.
+        const char* end = data + size;
+        if (end[-1] == '\0') --end;
+        const char* digits = data + 2;
+        uint32_t v = 0;
+        const auto [stop, ec] = std::from_chars(digits, end, v, 16);
+        if (digits == end || ec != std::errc{} || stop != end) return false;
+        attributes = v;
         return true;
     }
     // Samba's blob: version (u16) twice, then for versions 4 and 5 valid flags and the

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <cstring>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -153,10 +155,40 @@ TEST(FileAttr, HiddenBitRoundTripsAndKeepsOtherBits) {
 }
 
 TEST(FileAttr, ReadsWhatSambaAndWineWrite) {
+    // Each malformed text beside the well-formed one it resembles.
+    struct Case {
+        std::string text;
+        std::optional<uint32_t> word;
+    };
+    const Case cases[] = {
+        {"0x22", 0x22},
+        {std::string("0x22\0", 5), 0x22}, // written with its terminating zero
+        {std::string("0x22\0\0", 6), {}},
+        {std::string("0x22\0x", 6), {}},
+        {"0X2", 0x2},
+        {"0x0", 0},
+        {"0x", {}},
+        {"zz", {}},
+        {"0x-1", {}},
+        {"0x+1", {}},
+        {"0x 2", {}},
+        {"0xffffffff", 0xffffffffu},
+        {"0x00000000ffffffff", 0xffffffffu},
+        {"0x100000000", {}},
+        {"0x100000002", {}},
+        {"0x2junk", {}},
+        {"0x2 ", {}},
+        {"0x0x2", {}},
+    };
+    for (const Case& c : cases) {
+        uint32_t a = 0xdeadbeef;
+        const bool ok = fa::decodeDosAttrib(c.text.data(), c.text.size(), a);
+        EXPECT_EQ(ok, c.word.has_value()) << c.text;
+        if (ok && c.word) {
+            EXPECT_EQ(a, *c.word) << c.text;
+        }
+    }
     uint32_t a = 0;
-    EXPECT_TRUE(fa::decodeDosAttrib("0x22", 4, a));
-    EXPECT_EQ(a, 0x22u);
-    EXPECT_FALSE(fa::decodeDosAttrib("zz", 2, a));
     const char v3[] = {3, 0, 3, 0, 1, 0, 0, 0, 0x26, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_FALSE(fa::decodeDosAttrib(v3, sizeof v3, a)); // a version we do not know
 }
