@@ -202,7 +202,9 @@ std::uint32_t Lh5Encoder::insertHash(std::uint32_t pos) {
 unsigned Lh5Encoder::longestMatch(std::uint32_t pos, std::uint32_t chainHead, unsigned prevLength,
                                   unsigned& distance) const {
     const unsigned maxLen = std::min<std::uint32_t>(kMaxMatch, end_ - pos);
-    if (maxLen < kMinMatch) return 0;
+    // A previous match that already reaches as far as any match here could cannot be beaten;
+    // comparing at its length would also read past the input.
+    if (maxLen < kMinMatch || prevLength >= maxLen) return 0;
     unsigned chain = tuning_.maxChain;
     if (prevLength >= tuning_.goodLength) chain >>= 2;
     const unsigned nice = std::min(tuning_.niceLength, maxLen);
