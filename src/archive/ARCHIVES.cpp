@@ -3,11 +3,17 @@
 #include "LHA32.h"
 #include "OtherArchivers.h"
 #include "PackCollector.h"
+#include "DiskNames.h"
 #include "platform/codepage.h"
+#include "platform/error.h"
 #include "platform/library.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <filesystem>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -77,6 +83,30 @@ int progressProc(void*, unsigned, unsigned state, void* lpEis) {
                            abort);
     return abort ? 0 : 1;
 }
+
+// A response file of our own: created private (mode 0600, unique name) in the temporary
+// folder, removed when this goes.
+class TemporaryList {
+public:
+    TemporaryList() {
+        std::error_code ec;
+        std::string folder = std::filesystem::temp_directory_path(ec).string();
+        if (ec || folder.empty()) folder = "/tmp";
+        std::string path = folder + "/markvane-names-XXXXXX";
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0) throw cannotWriteError(ProgramNameLossy(path));
+        ::close(fd);
+        diskPath_ = path;
+    }
+    ~TemporaryList() { ::unlink(diskPath_.c_str()); }
+    TemporaryList(const TemporaryList&) = delete;
+    TemporaryList& operator=(const TemporaryList&) = delete;
+    // The path as the library reads command lines: in the program's code page.
+    std::string Name() const { return ProgramNameLossy(diskPath_); }
+
+private:
+    std::string diskPath_;
+};
 
 } // namespace
 
@@ -171,12 +201,16 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
     TArchiverOptions used = options ? *options : options_;
     archiver_->LoadDLL();
 
+    leftOut_.clear();
+    namesPassed_ = 0;
     std::vector<std::string> names = FlattenFileArgs(files);
+    std::optional<TemporaryList> list;
     if (used.PackFilter == pfComponent) {
         TPackCollector collector(baseDir, [this](const std::string& name, bool& abort) {
             ReportCollected(name, abort);
         });
         std::vector<std::string> collected = collector.Collect(used, names);
+        leftOut_ = collector.LeftOut();
         if (collector.Aborted()) return kAbortedResult;
         if (collected.empty()) {
             if (!output_.empty()) output_[0] = '\0';
@@ -184,7 +218,13 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
         }
         used.jx.clear();
         names = std::move(collected);
+        if (used.ResFileUsage.Contains(ruOnPack) &&
+            (used.ResFileName.empty() || IsNotSet(used.ResFileName))) {
+            list.emplace();
+            used.ResFileName = list->Name();
+        }
     }
+    namesPassed_ = names.size();
 
     bool registered = false;
     if (OnProgress) {

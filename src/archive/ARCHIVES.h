@@ -7,6 +7,7 @@
 #include "ArchiverErrors.h"
 #include "ArchiverOptions.h"
 #include "CmdOpt.h"
+#include "LeftOut.h"
 
 #include <functional>
 #include <memory>
@@ -84,9 +85,17 @@ public:
 
     // Packs into FileName. `options` null: the component's own. Returns the library's result
     // unchanged, 0 when no file was found (the library is then not called), kAbortedResult
-    // when the progress handler aborted the collection.
+    // when the progress handler aborted the collection. Names the component collected go to
+    // the library in a response file, one a line (any name a line can hold survives there,
+    // quotes and blanks included): ResFileName when set, else a private temporary file that
+    // is removed after the call.
     int PackFiles(void* owner, const TArchiverOptions* options, const std::string& baseDir,
                   const TFileArgs& files);
+
+    // What the last PackFiles collected but left out, and why.
+    const TLeftOutList& LeftOut() const { return leftOut_; }
+    // How many names the last PackFiles handed to the library.
+    size_t NamesPassed() const { return namesPassed_; }
 
     // The command line of the last library call.
     const std::string& CommandLine() const { return commandLine_; }
@@ -102,6 +111,8 @@ private:
     TArchiverType type_ = atAutoDetect;
     std::unique_ptr<TArchiver> archiver_;
     std::string commandLine_;
+    TLeftOutList leftOut_;
+    size_t namesPassed_ = 0;
 };
 
 } // namespace mv

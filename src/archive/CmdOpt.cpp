@@ -1,6 +1,7 @@
 #include "CmdOpt.h"
 
 #include "ArchiverOptions.h"
+#include "DiskNames.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 
@@ -88,7 +89,7 @@ void TCmdOpt::AddFileList(std::string_view name, const std::vector<std::string>&
 
 int TCmdOpt::AddResponseFile(const std::vector<std::string>& files,
                              const std::string& responseFile) {
-    std::ofstream out(responseFile, std::ios::binary | std::ios::trunc);
+    std::ofstream out(DiskNameOf(responseFile), std::ios::binary | std::ios::trunc);
     for (const std::string& file : files)
         out << '"' << file << "\"\r\n";
     out.close();

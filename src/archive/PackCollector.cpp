@@ -1,5 +1,6 @@
 #include "PackCollector.h"
 
+#include "DiskNames.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/fileattr.h"
@@ -7,10 +8,13 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <ctime>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -74,6 +78,35 @@ int currentYear() {
     std::tm tm{};
     localtime_r(&now, &tm);
     return tm.tm_year + 1900;
+}
+
+TLeftOut because(TLeftOutReason reason, int error = 0, std::string other = {}) {
+    return {{}, reason, error, std::move(other)};
+}
+
+// Why the library could not pack the file at `path`, or nothing when it can. A FIFO or a
+// device is never opened for reading (that could block for ever), a link is followed.
+std::optional<TLeftOut> unpackable(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        const int err = errno;
+        struct stat link {};
+        if (err == ENOENT && ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            return because(TLeftOutReason::DanglingLink);
+        if (err == ENOENT) return because(TLeftOutReason::Vanished);
+        return because(TLeftOutReason::Unreadable, err);
+    }
+    if (!S_ISREG(st.st_mode)) return because(TLeftOutReason::NotAFile);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        return because(err == ENOENT ? TLeftOutReason::Vanished : TLeftOutReason::Unreadable, err);
+    }
+    // Swapped for something else between the two looks.
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    if (!regular) return because(TLeftOutReason::NotAFile);
+    return std::nullopt;
 }
 
 bool hasWildcard(std::string_view mask) {
@@ -168,7 +201,7 @@ struct TPackCollector::Pass {
 };
 
 TPackCollector::TPackCollector(std::string baseDir, TCollectProgress progress)
-    : baseDir_(std::move(baseDir)), progress_(std::move(progress)) {}
+    : baseDir_(DiskNameOf(baseDir)), progress_(std::move(progress)) {}
 
 std::string TPackCollector::OnDisk(const std::string& dir) const {
     if (!dir.empty() && dir.front() == '/') return dir;
@@ -179,6 +212,7 @@ std::string TPackCollector::OnDisk(const std::string& dir) const {
 std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
                                                  const std::vector<std::string>& masks) {
     aborted_ = false;
+    leftOut_.clear();
     options_ = &options;
     if (!baseDir_.empty()) {
         // A base folder that is not there is an error, not an empty archive.
@@ -207,6 +241,11 @@ std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
     options.job = NotSetText();
     options.p = 1;
     options_ = nullptr;
+    // Each mask walks the tree again: say each thing once.
+    std::stable_sort(leftOut_.begin(), leftOut_.end(), [](const TLeftOut& a, const TLeftOut& b) {
+        return NameLess{}(keyOf(a.name), keyOf(b.name));
+    });
+    leftOut_.erase(std::unique(leftOut_.begin(), leftOut_.end()), leftOut_.end());
 
     std::vector<std::string> names;
     names.reserve(inclusion.result.size());
@@ -216,44 +255,87 @@ std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
 }
 
 void TPackCollector::WalkMask(Pass& pass, const std::string& mask) {
-    const uint32_t attrs = fileattr::get(OnDisk(mask));
+    const std::string diskMask = DiskNameOf(mask);
+    const uint32_t attrs = fileattr::get(OnDisk(diskMask));
     if (options_->r > 1 && attrs != fileattr::Invalid && (attrs & fileattr::Directory)) {
-        Walk(pass, mask, "*.*");
+        Walk(pass, diskMask, "*.*");
         return;
     }
     const auto slash = mask.rfind('/');
     if (slash == std::string::npos)
         Walk(pass, {}, mask);
     else
-        Walk(pass, mask.substr(0, slash + 1), mask.substr(slash + 1));
+        Walk(pass, DiskNameOf(mask.substr(0, slash + 1)), mask.substr(slash + 1));
 }
 
+// `dir` is spelled as on disk, `mask` in the program's code page.
 void TPackCollector::Walk(Pass& pass, const std::string& dir, const std::string& mask) {
     if (aborted_) return;
+    auto leaveOut = [&](const std::string& diskName, TLeftOut item) {
+        item.name = ProgramNameLossy(diskName);
+        leftOut_.push_back(std::move(item));
+    };
+    errno = 0;
     const auto entries = listFolder(OnDisk(dir));
-    if (!entries) return;
+    if (!entries) {
+        const int err = errno;
+        if (pass.report)
+            leaveOut(dir.empty() ? OnDisk(dir) : dir, because(TLeftOutReason::FolderUnreadable, err));
+        return;
+    }
     const uint32_t excluded =
         ~fileAttr_ & (fileattr::Hidden | fileattr::System | fileattr::Directory | kVolumeId);
     for (const FindData& e : *entries) {
-        if ((e.attributes & excluded) || !MatchFileMask(e.name, mask)) continue;
+        if ((e.attributes & excluded) || !MatchFileMask(ProgramNameLossy(e.name), mask)) continue;
         if (lowerBound_ || upperBound_) {
             const int64_t stamp = localStamp(e.lastWriteTime);
             if ((lowerBound_ && stamp < *lowerBound_) || (upperBound_ && stamp > *upperBound_))
                 continue;
         }
-        NameKey key = keyOf(join(dir, e.name));
+        const std::string diskName = join(dir, e.name);
+        const std::optional<std::string> name = ProgramNameOf(diskName);
+        NameKey key = keyOf(name ? *name : ProgramNameLossy(diskName));
         if (pass.exclude && pass.exclude->contains(key)) continue;
-        auto [it, added] = pass.result.insert(std::move(key));
-        if (added && pass.report && progress_) {
+        if (!pass.report) {
+            pass.result.insert(std::move(key));
+            continue;
+        }
+        // The library gets the names one a line, in the program's code page, and reads
+        // each file itself: what it could not take is left out here and said.
+        if (!name) {
+            leaveOut(diskName, because(TLeftOutReason::NameNotInCodePage));
+            continue;
+        }
+        if (name->find_first_of("\r\n") != std::string::npos) {
+            leaveOut(diskName, because(TLeftOutReason::LineBreakInName));
+            continue;
+        }
+        if (auto why = unpackable(OnDisk(diskName))) {
+            leaveOut(diskName, *why);
+            continue;
+        }
+        auto [it, added] = pass.result.insert(key);
+        if (!added) {
+            // The same file through two masks is simply once; a second file whose name
+            // differs only in case cannot go in beside the first and is named.
+            if (it->name != key.name)
+                leaveOut(diskName, because(TLeftOutReason::SameNameOtherCase, 0, it->name));
+            continue;
+        }
+        if (progress_) {
             progress_(it->name, aborted_);
             if (aborted_) return;
         }
     }
     if (options_->r < 1 || (options_->p > 0 && !hasWildcard(mask))) return;
     for (const FindData& e : *entries) {
+        if (!(e.attributes & fileattr::Directory)) continue;
         // Links to folders are never followed: a link to an ancestor would never end.
-        if (!(e.attributes & fileattr::Directory) || (e.attributes & fileattr::ReparsePoint))
+        if (e.attributes & fileattr::ReparsePoint) {
+            if (pass.report)
+                leaveOut(join(dir, e.name), because(TLeftOutReason::FolderLink));
             continue;
+        }
         Walk(pass, join(dir, e.name), mask);
         if (aborted_) return;
     }

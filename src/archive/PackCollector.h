@@ -3,6 +3,7 @@
 // explicit, sorted list of names and neither recurses nor filters again.
 
 #include "ArchiverOptions.h"
+#include "LeftOut.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,17 +19,21 @@ using TCollectProgress = std::function<void(const std::string& name, bool& abort
 
 class TPackCollector {
 public:
-    // `baseDir` is the folder relative masks and names start from (empty: the current folder).
-    // The process's current folder is never changed.
+    // `baseDir` is the folder relative masks and names start from (empty: the current folder),
+    // in the program's code page like the masks. The process's current folder is never changed.
     TPackCollector(std::string baseDir, TCollectProgress progress = {});
 
     // Collects the files the masks name under the rules of `options` (a, r, p, jo, job, jx),
     // then adjusts `options` so the library does not filter again: r unset, jo and job unset,
-    // p 1. Names are sorted and unique without regard to case. Throws mv::Error when the base
-    // folder does not exist or a date bound is malformed.
+    // p 1. Names are in the program's code page, sorted and unique without regard to case.
+    // A matching entry that the library could not read or find again from its name is left
+    // out and listed in LeftOut(). Throws mv::Error when the base folder does not exist or a
+    // date bound is malformed.
     std::vector<std::string> Collect(TArchiverOptions& options,
                                      const std::vector<std::string>& masks);
     bool Aborted() const { return aborted_; }
+    // What matched but was left out, sorted by name.
+    const TLeftOutList& LeftOut() const { return leftOut_; }
 
 private:
     struct Pass;
@@ -39,6 +44,7 @@ private:
     std::string baseDir_;
     TCollectProgress progress_;
     bool aborted_ = false;
+    TLeftOutList leftOut_;
     const TArchiverOptions* options_ = nullptr;
     uint32_t fileAttr_ = 0;
     std::optional<int64_t> lowerBound_, upperBound_;

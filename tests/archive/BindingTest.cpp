@@ -85,16 +85,50 @@ TEST_F(Binding, ArchiveCommandSendsItsExactLineAndTheBuffer) {
     TArchiveFile file;
     const std::string archive = dir / "お気に入り.lzh";
     EXPECT_EQ(archiveCommand(file, archive), 0);
-    const std::string expected = "u -+ -p1 -x1 -jso1  \"" + archive + "\" \"" + base +
-                                 "/\" \"a.url\" \"B.url\" \"hid/e.url\" \"sub/c.url\" ";
-    EXPECT_EQ(lines("cmd "), std::vector<std::string>{expected});
+    // The names go in a private list file that is gone after the call.
+    const std::string head = "u -+ -p1 -x1 -jso1  \"" + archive + "\" \"" + base + "/\" \"@";
+    ASSERT_EQ(lines("cmd ").size(), 1u);
+    const std::string line = lines("cmd ")[0];
+    ASSERT_TRUE(line.starts_with(head) && line.ends_with("\" ")) << line;
+    const std::string list = line.substr(head.size(), line.size() - head.size() - 2);
+    EXPECT_TRUE(list.starts_with(fs::temp_directory_path().string() + "/markvane-names-")) << list;
+    EXPECT_FALSE(fs::exists(list));
+    EXPECT_EQ(lines("res "), (std::vector<std::string>{"\"a.url\"", "\"B.url\"", "\"hid/e.url\"",
+                                                       "\"sub/c.url\""}));
+    EXPECT_EQ(file.NamesPassed(), 4u);
+    EXPECT_TRUE(file.LeftOut().empty());
     EXPECT_EQ(lines("call "), std::vector<std::string>{"size=8192 null=0 owner=0"});
-    EXPECT_EQ(file.CommandLine(), expected);
+    EXPECT_EQ(file.CommandLine(), line);
     EXPECT_EQ(file.OutputText(), "fake: ok");
     EXPECT_EQ(file.ArchiverType(), atLha);
     // The component's own options are untouched by the collector.
     EXPECT_EQ(file.Options().r, 1);
     EXPECT_EQ(file.Options().p, -1);
+}
+
+TEST_F(Binding, NamesTheCommandLineWouldSplitGoWholeIntoTheList) {
+    // A quote followed by a blank ends a quoted argument on the command line; a list line
+    // holds any name without a line break. A set ResFileName is used and kept.
+    for (const char* name : {"Say \"hi\" now.url", "d\" \"x.url", " lead.url", "-dash.url",
+                             "@at.url"})
+        mvtest::writeBytes(base + "/" + name, "x");
+    TArchiveFile file;
+    file.Options().ResFileName = dir / "names.txt";
+    EXPECT_EQ(archiveCommand(file, dir / "a.lzh"), 0);
+    EXPECT_TRUE(lines("cmd ")[0].ends_with(" \"@" + dir / "names.txt" + "\" ")) << lines("cmd ")[0];
+    std::vector<std::string> listed = lines("res ");
+    std::sort(listed.begin(), listed.end()); // the collation's order is the locale's
+    EXPECT_EQ(listed, (std::vector<std::string>{"\" lead.url\"", "\"-dash.url\"", "\"@at.url\"",
+                                                "\"B.url\"", "\"Say \"hi\" now.url\"",
+                                                "\"a.url\"", "\"d\" \"x.url\"",
+                                                "\"hid/e.url\"", "\"sub/c.url\""}));
+    EXPECT_TRUE(fs::exists(dir / "names.txt"));
+
+    // Without a response file in the usage set, names stay on the command line.
+    TArchiveFile inline_;
+    inline_.Options().ResFileUsage.Exclude(ruOnPack);
+    archiveCommand(inline_, dir / "b.lzh");
+    EXPECT_NE(lines("cmd ")[1].find(" \"sub/c.url\" "), std::string::npos);
 }
 
 TEST_F(Binding, TwoArchivesInARowLoadTheLibraryOnce) {

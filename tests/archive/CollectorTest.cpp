@@ -1,5 +1,6 @@
 // The component-side collector on a real folder tree.
 #include "archive/PackCollector.h"
+#include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/fileattr.h"
 #include "support/TestFiles.h"
@@ -179,4 +180,114 @@ TEST_F(CollectorTest, AbsoluteMasksGiveAbsoluteNames) {
     TArchiverOptions o;
     EXPECT_EQ(collector.Collect(o, {dir / "*.url", "*.url"}),
               (Names{dir / "a.url", dir / "B.url", "c.url"}));
+}
+
+namespace {
+
+const TLeftOut* findLeftOut(const TLeftOutList& list, const std::string& name) {
+    for (const TLeftOut& item : list)
+        if (item.name == name) return &item;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(CollectorTest, WhatTheLibraryCouldNotReadIsLeftOutAndNamed) {
+    ASSERT_EQ(::mkfifo((dir / "fifo.url").c_str(), 0644), 0);
+    fs::create_symlink(dir / "nowhere.url", dir / "dangling.url");
+    fs::create_symlink(dir / "self.url", dir / "self.url");
+    fs::create_symlink(dir / "sub/c.url", dir / "link.url"); // a link to a file is that file
+    mvtest::writeBytes(dir / "line\nbreak.url", "x");
+    mvtest::writeBytes(dir / "sub/C.URL", "x");              // beside sub/c.url
+    fs::create_directory_symlink(dir / "sub", dir / "sublink");
+    struct Case {
+        const char* name;
+        TLeftOutReason reason;
+        int error;
+    };
+    const Case cases[] = {
+        {"fifo.url", TLeftOutReason::NotAFile, 0},
+        {"dangling.url", TLeftOutReason::DanglingLink, 0},
+        {"self.url", TLeftOutReason::Unreadable, ELOOP},
+        {"line\nbreak.url", TLeftOutReason::LineBreakInName, 0},
+        {"loop", TLeftOutReason::FolderLink, 0},
+        {"sublink", TLeftOutReason::FolderLink, 0},
+    };
+    TPackCollector collector(dir.path());
+    TArchiverOptions o;
+    o.r = 1;
+    // Two masks walk the tree twice; each thing is said once.
+    const Names names = collector.Collect(o, {"*.url", "*.URL"});
+    const TLeftOutList& left = collector.LeftOut();
+    for (const Case& c : cases) {
+        const TLeftOut* item = findLeftOut(left, c.name);
+        ASSERT_NE(item, nullptr) << c.name;
+        EXPECT_EQ(item->reason, c.reason) << c.name;
+        EXPECT_EQ(item->error, c.error) << c.name;
+        EXPECT_EQ(std::count(names.begin(), names.end(), c.name), 0) << c.name;
+    }
+    // Of two names that differ in case, one is packed and the other names it.
+    const bool lowerKept = std::count(names.begin(), names.end(), "sub/c.url") == 1;
+    const std::string kept = lowerKept ? "sub/c.url" : "sub/C.URL";
+    const std::string twin = lowerKept ? "sub/C.URL" : "sub/c.url";
+    EXPECT_EQ(std::count(names.begin(), names.end(), twin), 0);
+    const TLeftOut* item = findLeftOut(left, twin);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(*item, (TLeftOut{twin, TLeftOutReason::SameNameOtherCase, 0, kept}));
+    EXPECT_EQ(left.size(), std::size(cases) + 1) << ::testing::PrintToString(names);
+    EXPECT_EQ(names, (Names{"a.url", "B.url", "hid/e.url", "link.url", kept, "sub/deep/d.URL"}));
+    EXPECT_EQ(DescribeLeftOut(*item),
+              QString::fromStdString(twin + ": 大文字と小文字だけが違う「" + kept + "」を入れました"));
+}
+
+TEST_F(CollectorTest, UnreadableFilesAndFoldersAreLeftOutForAnOrdinaryUser) {
+    fs::create_directory(dir / "closed");
+    mvtest::writeBytes(dir / "closed/x.url", "x");
+    mvtest::writeBytes(dir / "locked.url", "x");
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod((dir / "locked.url").c_str(), 0);
+    ::chmod((dir / "closed").c_str(), 0);
+    const int rc = mvtest::runUnprivileged([&] {
+        TPackCollector collector(dir.path());
+        TArchiverOptions o;
+        o.r = 1;
+        const Names names = collector.Collect(o, {"*.url"});
+        if (names != Names{"a.url", "B.url", "hid/e.url", "sub/c.url", "sub/deep/d.URL"}) return 1;
+        const TLeftOut* file = findLeftOut(collector.LeftOut(), "locked.url");
+        const TLeftOut* folder = findLeftOut(collector.LeftOut(), "closed");
+        if (!file || file->reason != TLeftOutReason::Unreadable || file->error != EACCES) return 2;
+        if (!folder || folder->reason != TLeftOutReason::FolderUnreadable || folder->error != EACCES)
+            return 3;
+        return collector.LeftOut().size() == 3 ? 0 : 4; // and "loop"
+    });
+    ::chmod((dir / "closed").c_str(), 0755);
+    EXPECT_EQ(rc, 0);
+}
+
+TEST_F(CollectorTest, InCp932NamesAreHandedInCp932OrLeftOut) {
+    // The disk spells names in UTF-8; the program (and so the library's command) in CP932.
+    const std::string base = dir / "お気に入り";
+    fs::create_directories(base + "/天気");
+    fs::create_directories(base + "/😀");
+    for (const char* file : {"天気/晴れ.url", "波〜.url", "😀/a.url", "ｶﾅ.url", "plain.url"})
+        mvtest::writeBytes(base + "/" + file, "x");
+    CodePage::setActiveForTesting(&CodePage::cp932());
+    const CodePage& cp = CodePage::cp932();
+    auto sjis = [&](const char* utf8) { return *cp.fromQString(QString::fromUtf8(utf8)); };
+    TPackCollector collector(dir.path() + "/" + sjis("お気に入り")); // the temporary path is ASCII
+    TArchiverOptions o;
+    o.r = 1;
+    const Names names = collector.Collect(o, {"*.url"});
+    const TLeftOutList left = collector.LeftOut();
+    CodePage::setActiveForTesting(nullptr);
+    Names expected{"plain.url", sjis("ｶﾅ.url"), sjis("天気/晴れ.url")};
+    std::sort(expected.begin(), expected.end());
+    Names got = names;
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, expected);
+    // "〜" has a CP932 form that reads back as "～", an emoji none at all: the library
+    // would look for another name, so both are left out and said.
+    ASSERT_EQ(left.size(), 2u);
+    for (const TLeftOut& item : left)
+        EXPECT_EQ(item.reason, TLeftOutReason::NameNotInCodePage) << item.name;
 }

@@ -1,6 +1,7 @@
 /* A recording stand-in for the LHA archiver library. Built in several variants (see
  * CMakeLists.txt). Every load, unload and call is appended to the file named by
- * MV_FAKE_UNLHA_LOG; Unlha returns the number in MV_FAKE_UNLHA_RESULT (0 when unset). */
+ * MV_FAKE_UNLHA_LOG, and so is each line of a response file ("@name" in quotes) as it is at
+ * the call; Unlha returns the number in MV_FAKE_UNLHA_RESULT (0 when unset). */
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -41,12 +42,35 @@ int UnlhaKillOwnerWindowEx(void* window) {
 #endif
 
 #ifndef FAKE_NO_MAIN
+static void logResponseFile(const char* cmdLine) {
+    const char* at = strstr(cmdLine, "\"@");
+    if (!at) return;
+    char path[4096];
+    const char* end = strchr(at + 2, '"');
+    size_t n = end ? (size_t)(end - at - 2) : strlen(at + 2);
+    if (n >= sizeof path) return;
+    memcpy(path, at + 2, n);
+    path[n] = 0;
+    FILE* f = fopen(path, "rb");
+    if (!f) {
+        logLine("res-missing", NULL);
+        return;
+    }
+    char line[4096];
+    while (fgets(line, sizeof line, f)) {
+        line[strcspn(line, "\r\n")] = 0;
+        logLine("res ", line);
+    }
+    fclose(f);
+}
+
 int Unlha(void* owner, const char* cmdLine, char* output, unsigned long size) {
     char info[128];
     snprintf(info, sizeof info, "size=%lu null=%d owner=%d", size, output == NULL,
              owner != NULL);
     logLine("call ", info);
     logLine("cmd ", cmdLine);
+    logResponseFile(cmdLine);
 #ifdef FAKE_PROGRESS
     if (gProc) {
         /* A progress record whose source name is "entry.url"; a zero answer aborts. */

@@ -1,0 +1,36 @@
+#pragma once
+// A file that matched but was not packed, and why: the archive command tells the user.
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace mv {
+
+enum class TLeftOutReason {
+    Vanished,          // gone between listing and reading
+    DanglingLink,      // a symbolic link whose target does not exist
+    NotAFile,          // a FIFO, socket or device: reading could block or never end
+    Unreadable,        // cannot be opened for reading (error: errno)
+    FolderUnreadable,  // a folder that cannot be listed: what it holds is unknown
+    FolderLink,        // a link to a folder: never followed
+    NameNotInCodePage, // no exact form in the program's code page
+    LineBreakInName,   // cannot be written as one line of the list handed to the library
+    SameNameOtherCase, // differs only in case from `other`, which is packed
+    Library,           // the archiver library left it out (`other`: its reason)
+};
+
+struct TLeftOut {
+    std::string name; // program's code page; "?" where a character has no form there
+    TLeftOutReason reason = TLeftOutReason::Unreadable;
+    int error = 0;
+    std::string other;
+    bool operator==(const TLeftOut&) const = default;
+};
+using TLeftOutList = std::vector<TLeftOut>;
+
+// One line for the user: the name and the reason, in Japanese.
+QString DescribeLeftOut(const TLeftOut& item);
+
+} // namespace mv
