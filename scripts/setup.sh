@@ -12,6 +12,8 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
   xvfb xauth imagemagick poppler-utils python3 curl
   lhasa libarchive-tools 7zip jlha-utils gzip
+  # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, llvm-symbolizer
+  clang libclang-rt-dev llvm
 )
 
 missing=()

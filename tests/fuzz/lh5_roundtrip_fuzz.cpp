@@ -1,6 +1,6 @@
 // -lh5- round trip: whatever the encoder packs, the strict decoder gives back unchanged, for
 // any way the input arrives (whole or in small writes) and any search tuning. Input: one
-// byte for the write size, one for the tuning, then the data.
+// byte for the write size, one for the tuning and length, then the data.
 #include "FuzzSupport.h"
 
 #include "lh5_decoder.h"
@@ -43,7 +43,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) return 0;
     const std::size_t chunk = data[0] == 0 ? size : data[0];
     const lha::Lh5Tuning tuning = tuningFor(data[1]);
-    const std::vector<std::uint8_t> input(data + 2, data + size);
+    std::vector<std::uint8_t> input(data + 2, data + size);
+    // Bit 6 repeats the data to just around the encoder's first refill (256 KiB of input
+    // beyond the window and a match), where the window slides.
+    if ((data[1] & 0x40) && !input.empty()) {
+        const std::size_t target = 270592 - 512 + std::size_t{data[0]} * 4;
+        const std::size_t n = size - 2;
+        while (input.size() < target)
+            input.insert(input.end(), data + 2, data + 2 + std::min(n, target - input.size()));
+        input.resize(target);
+    }
 
     VectorSink sink;
     lha::Lh5Encoder enc(tuning);
