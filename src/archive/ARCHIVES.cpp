@@ -9,6 +9,7 @@
 #include "platform/library.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -84,27 +85,48 @@ int progressProc(void*, unsigned, unsigned state, void* lpEis) {
     return abort ? 0 : 1;
 }
 
-// A response file of our own: created private (mode 0600, unique name) in the temporary
-// folder, removed when this goes.
+// The list of names for the LHA library, in its exact form: a UTF-8 byte order mark, then
+// each name in UTF-8 byte for byte, ended by a line feed, or by a zero byte when a name holds
+// a line break. Written private (mode 0600, unique name) in the temporary folder, removed
+// when this goes.
 class TemporaryList {
 public:
-    TemporaryList() {
+    explicit TemporaryList(const std::vector<std::string>& diskNames) {
         std::error_code ec;
         std::string folder = std::filesystem::temp_directory_path(ec).string();
         if (ec || folder.empty()) folder = "/tmp";
-        std::string path = folder + "/markvane-names-XXXXXX";
-        const int fd = ::mkstemp(path.data());
-        if (fd < 0) throw cannotWriteError(ProgramNameLossy(path));
-        ::close(fd);
-        diskPath_ = path;
+        diskPath_ = folder + "/markvane-names-XXXXXX";
+        const int fd = ::mkstemp(diskPath_.data());
+        if (fd < 0) throw cannotWriteError(ProgramNameLossy(diskPath_));
+        std::string text = "\xEF\xBB\xBF";
+        const bool lineBreaks = std::any_of(diskNames.begin(), diskNames.end(), [](auto& n) {
+            return n.find('\n') != std::string::npos;
+        });
+        for (const std::string& name : diskNames)
+            text += Utf8NameOf(name) + (lineBreaks ? '\0' : '\n');
+        const bool written = writeAll(fd, text);
+        if (::close(fd) != 0 || !written) {
+            ::unlink(diskPath_.c_str());
+            throw cannotWriteError(ProgramNameLossy(diskPath_));
+        }
     }
     ~TemporaryList() { ::unlink(diskPath_.c_str()); }
     TemporaryList(const TemporaryList&) = delete;
     TemporaryList& operator=(const TemporaryList&) = delete;
-    // The path as the library reads command lines: in the program's code page.
-    std::string Name() const { return ProgramNameLossy(diskPath_); }
+    // The argument naming it, in the program's code page as the whole command line.
+    std::string Argument() const { return '@' + ProgramNameLossy(diskPath_); }
 
 private:
+    static bool writeAll(int fd, std::string_view text) {
+        while (!text.empty()) {
+            const ssize_t n = ::write(fd, text.data(), text.size());
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            text.remove_prefix(static_cast<size_t>(n));
+        }
+        return true;
+    }
+
     std::string diskPath_;
 };
 
@@ -203,6 +225,7 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
 
     leftOut_.clear();
     namesPassed_ = 0;
+    bool useResFile = used.ResFileUsage.Contains(ruOnPack);
     std::vector<std::string> names = FlattenFileArgs(files);
     std::optional<TemporaryList> list;
     if (used.PackFilter == pfComponent) {
@@ -217,14 +240,19 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
             return 0;
         }
         used.jx.clear();
+        namesPassed_ = collected.size();
         names = std::move(collected);
-        if (used.ResFileUsage.Contains(ruOnPack) &&
-            (used.ResFileName.empty() || IsNotSet(used.ResFileName))) {
-            list.emplace();
-            used.ResFileName = list->Name();
+        if (useResFile && (used.ResFileName.empty() || IsNotSet(used.ResFileName))) {
+            // A name may hold anything but "/" and a zero byte: only the exact list keeps
+            // every one whole (quotes and blanks split a command line, a code page may lack
+            // a character). The list is the one file argument.
+            list.emplace(collector.DiskNames());
+            names = {list->Argument()};
+            useResFile = false;
         }
+    } else {
+        namesPassed_ = names.size();
     }
-    namesPassed_ = names.size();
 
     bool registered = false;
     if (OnProgress) {
@@ -251,8 +279,7 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
         }
     } restore{this, registered};
     gProgressTarget = this;
-    return archiver_->PackFiles(owner, fileName_, output_, used.ResFileUsage.Contains(ruOnPack),
-                                names, baseDir, used);
+    return archiver_->PackFiles(owner, fileName_, output_, useResFile, names, baseDir, used);
 }
 
 } // namespace mv

@@ -86,9 +86,9 @@ public:
     // Packs into FileName. `options` null: the component's own. Returns the library's result
     // unchanged, 0 when no file was found (the library is then not called), kAbortedResult
     // when the progress handler aborted the collection. Names the component collected go to
-    // the library in a response file, one a line (any name a line can hold survives there,
-    // quotes and blanks included): ResFileName when set, else a private temporary file that
-    // is removed after the call.
+    // the library in a response file when ResFileUsage allows one: ResFileName when set, else
+    // a private temporary list in the library's exact form (every name whole, quotes, blanks,
+    // line breaks and characters the code page lacks included), removed after the call.
     int PackFiles(void* owner, const TArchiverOptions* options, const std::string& baseDir,
                   const TFileArgs& files);
 

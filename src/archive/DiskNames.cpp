@@ -13,16 +13,11 @@ const CodePage& DiskCodePage() {
     return CodePage::utf8();
 }
 
-std::optional<std::string> ProgramNameOf(std::string_view diskName) {
+std::string Utf8NameOf(std::string_view diskName) {
     const CodePage& disk = DiskCodePage();
-    const CodePage& program = CodePage::active();
-    // Same code page: the bytes go through as they are, even when they are not well formed.
-    if (disk.id() == program.id()) return std::string(diskName);
-    if (!disk.isValid(diskName)) return std::nullopt;
-    const std::u16string text = disk.decode(diskName);
-    auto bytes = program.encode(text);
-    if (!bytes || program.decode(*bytes) != text) return std::nullopt;
-    return bytes;
+    if (disk.id() == CodePage::utf8().id()) return std::string(diskName);
+    auto utf8 = convertEncoding(diskName, "CP932", "UTF-8");
+    return utf8 ? *utf8 : std::string(diskName);
 }
 
 std::string ProgramNameLossy(std::string_view diskName) {

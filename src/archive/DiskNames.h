@@ -1,8 +1,7 @@
 #pragma once
 // File names as the disk spells them and as the program's code page spells them. The two
-// differ when the program runs in CP932 (MARKVANE_ACP=932) on a UTF-8 system; the archiver
-// library takes names in the program's code page and maps them back to the disk's, so a name
-// goes to the library only when that round trip gives its own bytes again.
+// differ when the program runs in CP932 (MARKVANE_ACP=932) on a UTF-8 system: the command
+// line is in the program's code page, the disk's bytes are the locale's.
 
 #include "platform/codepage.h"
 
@@ -16,11 +15,10 @@ namespace mv {
 // otherwise), as the archiver library decides it.
 const CodePage& DiskCodePage();
 
-// A disk name in the program's code page, or nothing when the library would not find the
-// same file again from it (a character without an exact CP932 form, such as "〜" or an
-// emoji). Unchanged when both code pages are the same.
-std::optional<std::string> ProgramNameOf(std::string_view diskName);
-// For showing a name that has no exact form: characters without one become "?".
+// A disk name as UTF-8 text, exactly: the bytes as they are when the disk is UTF-8 (even
+// when they are not well formed), converted from a CP932 disk.
+std::string Utf8NameOf(std::string_view diskName);
+// In the program's code page; a character without a form there becomes "?".
 std::string ProgramNameLossy(std::string_view diskName);
 
 // A name of the program's code page as the disk spells it.

@@ -33,10 +33,6 @@ QString DescribeLeftOut(const TLeftOut& item) {
         why = QStringLiteral("フォルダの中を読み取れません (%1)").arg(errorText(item.error));
         break;
     case TLeftOutReason::FolderLink: why = QStringLiteral("フォルダへのリンクはたどりません"); break;
-    case TLeftOutReason::NameNotInCodePage:
-        why = QStringLiteral("名前に現在の文字コードで表せない文字があります");
-        break;
-    case TLeftOutReason::LineBreakInName: why = QStringLiteral("名前に改行が含まれています"); break;
     case TLeftOutReason::SameNameOtherCase:
         why = QStringLiteral("大文字と小文字だけが違う「%1」を入れました").arg(toQt(item.other));
         break;

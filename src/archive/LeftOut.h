@@ -15,8 +15,6 @@ enum class TLeftOutReason {
     Unreadable,        // cannot be opened for reading (error: errno)
     FolderUnreadable,  // a folder that cannot be listed: what it holds is unknown
     FolderLink,        // a link to a folder: never followed
-    NameNotInCodePage, // no exact form in the program's code page
-    LineBreakInName,   // cannot be written as one line of the list handed to the library
     SameNameOtherCase, // differs only in case from `other`, which is packed
     Library,           // the archiver library left it out (`other`: its reason)
 };

@@ -6,6 +6,8 @@
 #include "platform/fileattr.h"
 #include "platform/filesearch.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QString>
 
 #include <algorithm>
@@ -24,8 +26,11 @@ namespace {
 constexpr uint32_t kVolumeId = 0x8;
 constexpr uint64_t kEpochDiff = 116444736000000000ULL;
 
+// A name as the library gets it (program's code page, "?" where it has no form there), as
+// the disk spells it, and as text for comparing.
 struct NameKey {
     std::string name;
+    std::string disk;
     QString text;
 };
 
@@ -34,14 +39,19 @@ struct NameKey {
 // "a.url" and "あ" never swallows "ア".
 struct NameLess {
     bool operator()(const NameKey& a, const NameKey& b) const {
-        if (int c = CodePage::active().compareNoCase(a.name, b.name)) return c < 0;
+        thread_local QCollator collator = [] {
+            QCollator c{QLocale::system()};
+            c.setCaseSensitivity(Qt::CaseInsensitive);
+            return c;
+        }();
+        if (int c = collator.compare(a.text, b.text)) return c < 0;
         return QString::compare(a.text, b.text, Qt::CaseInsensitive) < 0;
     }
 };
 using NameSet = std::set<NameKey, NameLess>;
 
-NameKey keyOf(const std::string& name) {
-    return {name, toQt(name)};
+NameKey keyOf(const std::string& diskName) {
+    return {ProgramNameLossy(diskName), diskName, DiskCodePage().toQString(diskName)};
 }
 
 std::string join(const std::string& dir, const std::string& name) {
@@ -243,14 +253,18 @@ std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
     options_ = nullptr;
     // Each mask walks the tree again: say each thing once.
     std::stable_sort(leftOut_.begin(), leftOut_.end(), [](const TLeftOut& a, const TLeftOut& b) {
-        return NameLess{}(keyOf(a.name), keyOf(b.name));
+        return NameLess{}({{}, {}, toQt(a.name)}, {{}, {}, toQt(b.name)});
     });
     leftOut_.erase(std::unique(leftOut_.begin(), leftOut_.end()), leftOut_.end());
 
     std::vector<std::string> names;
     names.reserve(inclusion.result.size());
-    for (const NameKey& key : inclusion.result)
+    diskNames_.clear();
+    diskNames_.reserve(inclusion.result.size());
+    for (const NameKey& key : inclusion.result) {
         names.push_back(key.name);
+        diskNames_.push_back(key.disk);
+    }
     return names;
 }
 
@@ -293,23 +307,13 @@ void TPackCollector::Walk(Pass& pass, const std::string& dir, const std::string&
                 continue;
         }
         const std::string diskName = join(dir, e.name);
-        const std::optional<std::string> name = ProgramNameOf(diskName);
-        NameKey key = keyOf(name ? *name : ProgramNameLossy(diskName));
+        NameKey key = keyOf(diskName);
         if (pass.exclude && pass.exclude->contains(key)) continue;
         if (!pass.report) {
             pass.result.insert(std::move(key));
             continue;
         }
-        // The library gets the names one a line, in the program's code page, and reads
-        // each file itself: what it could not take is left out here and said.
-        if (!name) {
-            leaveOut(diskName, because(TLeftOutReason::NameNotInCodePage));
-            continue;
-        }
-        if (name->find_first_of("\r\n") != std::string::npos) {
-            leaveOut(diskName, because(TLeftOutReason::LineBreakInName));
-            continue;
-        }
+        // The library reads each file itself: one it could not read is left out and said.
         if (auto why = unpackable(OnDisk(diskName))) {
             leaveOut(diskName, *why);
             continue;

@@ -25,13 +25,16 @@ public:
 
     // Collects the files the masks name under the rules of `options` (a, r, p, jo, job, jx),
     // then adjusts `options` so the library does not filter again: r unset, jo and job unset,
-    // p 1. Names are in the program's code page, sorted and unique without regard to case.
-    // A matching entry that the library could not read or find again from its name is left
+    // p 1. Names are in the program's code page ("?" for a character without a form there),
+    // sorted and unique without regard to case. A matching entry that cannot be read is left
     // out and listed in LeftOut(). Throws mv::Error when the base folder does not exist or a
     // date bound is malformed.
     std::vector<std::string> Collect(TArchiverOptions& options,
                                      const std::vector<std::string>& masks);
     bool Aborted() const { return aborted_; }
+    // The collected names as the disk spells them, in the same order: exact where the
+    // program's code page has no form for a character.
+    const std::vector<std::string>& DiskNames() const { return diskNames_; }
     // What matched but was left out, sorted by name.
     const TLeftOutList& LeftOut() const { return leftOut_; }
 
@@ -45,6 +48,7 @@ private:
     TCollectProgress progress_;
     bool aborted_ = false;
     TLeftOutList leftOut_;
+    std::vector<std::string> diskNames_;
     const TArchiverOptions* options_ = nullptr;
     uint32_t fileAttr_ = 0;
     std::optional<int64_t> lowerBound_, upperBound_;

@@ -93,8 +93,8 @@ TEST_F(Binding, ArchiveCommandSendsItsExactLineAndTheBuffer) {
     const std::string list = line.substr(head.size(), line.size() - head.size() - 2);
     EXPECT_TRUE(list.starts_with(fs::temp_directory_path().string() + "/markvane-names-")) << list;
     EXPECT_FALSE(fs::exists(list));
-    EXPECT_EQ(lines("res "), (std::vector<std::string>{"\"a.url\"", "\"B.url\"", "\"hid/e.url\"",
-                                                       "\"sub/c.url\""}));
+    EXPECT_EQ(lines("res "), (std::vector<std::string>{"\xEF\xBB\xBF" "a.url", "B.url", "hid/e.url",
+                                                       "sub/c.url"}));
     EXPECT_EQ(file.NamesPassed(), 4u);
     EXPECT_TRUE(file.LeftOut().empty());
     EXPECT_EQ(lines("call "), std::vector<std::string>{"size=8192 null=0 owner=0"});
@@ -107,28 +107,41 @@ TEST_F(Binding, ArchiveCommandSendsItsExactLineAndTheBuffer) {
 }
 
 TEST_F(Binding, NamesTheCommandLineWouldSplitGoWholeIntoTheList) {
-    // A quote followed by a blank ends a quoted argument on the command line; a list line
-    // holds any name without a line break. A set ResFileName is used and kept.
-    for (const char* name : {"Say \"hi\" now.url", "d\" \"x.url", " lead.url", "-dash.url",
-                             "@at.url"})
+    // A quote followed by a blank ends a quoted argument on the command line; the list holds
+    // every name byte for byte, one a line.
+    const std::vector<std::string> odd{"Say \"hi\" now.url", "d\" \"x.url", " lead.url",
+                                       "-dash.url", "@at.url"};
+    for (const std::string& name : odd)
         mvtest::writeBytes(base + "/" + name, "x");
+    auto listed = [&] {
+        std::vector<std::string> names = lines("res ");
+        if (!names.empty() && names[0].starts_with("\xEF\xBB\xBF")) names[0].erase(0, 3);
+        std::sort(names.begin(), names.end()); // the collation's order is the locale's
+        return names;
+    };
+    std::vector<std::string> expected = odd;
+    expected.insert(expected.end(), {"a.url", "B.url", "hid/e.url", "sub/c.url"});
+    std::sort(expected.begin(), expected.end());
     TArchiveFile file;
+    EXPECT_EQ(archiveCommand(file, dir / "a.lzh"), 0);
+    EXPECT_EQ(listed(), expected);
+
+    // A response file the caller names gets the quoted lines every archiver reads, and stays.
+    ::truncate(log.c_str(), 0);
     file.Options().ResFileName = dir / "names.txt";
     EXPECT_EQ(archiveCommand(file, dir / "a.lzh"), 0);
     EXPECT_TRUE(lines("cmd ")[0].ends_with(" \"@" + dir / "names.txt" + "\" ")) << lines("cmd ")[0];
-    std::vector<std::string> listed = lines("res ");
-    std::sort(listed.begin(), listed.end()); // the collation's order is the locale's
-    EXPECT_EQ(listed, (std::vector<std::string>{"\" lead.url\"", "\"-dash.url\"", "\"@at.url\"",
-                                                "\"B.url\"", "\"Say \"hi\" now.url\"",
-                                                "\"a.url\"", "\"d\" \"x.url\"",
-                                                "\"hid/e.url\"", "\"sub/c.url\""}));
+    for (std::string& name : expected)
+        name = '"' + name + '"';
+    EXPECT_EQ(listed(), expected);
     EXPECT_TRUE(fs::exists(dir / "names.txt"));
 
     // Without a response file in the usage set, names stay on the command line.
-    TArchiveFile inline_;
-    inline_.Options().ResFileUsage.Exclude(ruOnPack);
-    archiveCommand(inline_, dir / "b.lzh");
-    EXPECT_NE(lines("cmd ")[1].find(" \"sub/c.url\" "), std::string::npos);
+    ::truncate(log.c_str(), 0);
+    file.Options().ResFileUsage.Exclude(ruOnPack);
+    archiveCommand(file, dir / "b.lzh");
+    EXPECT_NE(lines("cmd ")[0].find(" \"sub/c.url\" "), std::string::npos);
+    EXPECT_TRUE(lines("res ").empty());
 }
 
 TEST_F(Binding, TwoArchivesInARowLoadTheLibraryOnce) {
