@@ -5,7 +5,10 @@
 #include "error.h"
 #include "file_io.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
+#include <functional>
 #include <ctime>
 #include <optional>
 
@@ -24,10 +27,13 @@ std::uint32_t u32(const std::uint8_t* p) {
                                                   std::to_string(offset) + ")");
 }
 
-std::vector<std::uint8_t> readAt(int fd, std::uint64_t offset, std::size_t size,
+// Reads up to `size` bytes at `offset`: fewer only at the end, -1 with errno on failure.
+using ReadAt = std::function<long long(void* buf, std::size_t size, std::uint64_t offset)>;
+
+std::vector<std::uint8_t> readAt(const ReadAt& read, std::uint64_t offset, std::size_t size,
                                  std::uint64_t entry) {
     std::vector<std::uint8_t> buf(size);
-    const long long n = preadFull(fd, buf.data(), size, offset);
+    const long long n = read(buf.data(), size, offset);
     if (n < 0)
         throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot read the archive", errno));
     if (static_cast<std::size_t>(n) != size) broken(entry, "header runs past the end of the file");
@@ -140,11 +146,13 @@ std::string entryPath(const Extensions& ext, const std::string& baseName) {
     return joinPath(dir, name);
 }
 
-ArchiveEntry readLevel01(int fd, std::uint64_t offset, std::uint64_t fileSize,
+ArchiveEntry readLevel01(const ReadAt& read, std::uint64_t offset, std::uint64_t fileSize,
                          const std::uint8_t* first) {
     const std::size_t hlen = first[0] + 2u;
     const int level = first[20];
-    auto h = readAt(fd, offset, hlen, offset);
+    // The fixed part, an empty name and the data CRC.
+    if (hlen < 24) broken(offset, "header too short");
+    auto h = readAt(read, offset, hlen, offset);
     unsigned sum = 0;
     for (std::size_t i = 2; i < hlen; ++i)
         sum += h[i];
@@ -191,7 +199,7 @@ ArchiveEntry readLevel01(int fd, std::uint64_t offset, std::uint64_t fileSize,
             extTotal += next;
             if (extTotal > e.packedSize)
                 broken(offset, "extended headers larger than the packed size");
-            auto x = readAt(fd, at, next, offset);
+            auto x = readAt(read, at, next, offset);
             parseExtension(x.data(), next, 0, ext);
             at += next;
             next = u16(&x[next - 2]);
@@ -212,11 +220,11 @@ ArchiveEntry readLevel01(int fd, std::uint64_t offset, std::uint64_t fileSize,
     return e;
 }
 
-ArchiveEntry readLevel2(int fd, std::uint64_t offset, std::uint64_t fileSize,
+ArchiveEntry readLevel2(const ReadAt& read, std::uint64_t offset, std::uint64_t fileSize,
                         const std::uint8_t* first) {
     const std::size_t total = u16(first);
     if (total < 26) broken(offset, "level-2 header too short");
-    auto h = readAt(fd, offset, total, offset);
+    auto h = readAt(read, offset, total, offset);
     ArchiveEntry e;
     e.offset = offset;
     e.level = 2;
@@ -310,28 +318,41 @@ std::uint32_t unixToDosTime(std::int64_t t) {
            (static_cast<std::uint32_t>(tm.tm_min) << 5) | static_cast<std::uint32_t>(tm.tm_sec / 2);
 }
 
-std::vector<ArchiveEntry> readArchive(int fd, std::uint64_t fileSize) {
+namespace {
+
+// The archive is a sequence of entries ended by one 0x00 byte at the end of the file (or by the
+// end of the file itself). A level-2 header can start with 0x00 too (its size's low byte), so
+// that byte is the end only where no level-2 header follows, and nothing may follow the end:
+// bytes there would be lost by an update.
+std::vector<ArchiveEntry> readEntries(const ReadAt& read, std::uint64_t fileSize) {
+    if (fileSize == 0) throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, "not an LHA archive: empty file");
     std::vector<ArchiveEntry> entries;
     std::uint64_t offset = 0;
     while (offset < fileSize) {
-        std::uint8_t first[22];
-        const long long n = preadFull(fd, first, sizeof first, offset);
+        std::uint8_t first[22] = {};
+        const long long n = read(first, sizeof first, offset);
         if (n < 0)
             throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
                            errnoMessage("cannot read the archive", errno));
-        if (n >= 1 && first[0] == 0) break; // end marker
-        if (n < static_cast<long long>(sizeof first) || !isMethod(&first[2])) {
+        const bool whole = n == static_cast<long long>(sizeof first);
+        const bool header = whole && isMethod(&first[2]) &&
+                            (first[0] != 0 || first[20] == 2);
+        if (!header) {
             if (offset == 0) throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, "not an LHA archive");
-            broken(offset, "no entry header where one should start");
+            if (first[0] != 0) broken(offset, "no entry header where one should start");
+            if (offset + 1 != fileSize)
+                broken(offset, std::to_string(fileSize - offset - 1) +
+                                   " bytes follow the end of the archive");
+            break;
         }
         ArchiveEntry e;
         switch (first[20]) {
         case 0:
         case 1:
-            e = readLevel01(fd, offset, fileSize, first);
+            e = readLevel01(read, offset, fileSize, first);
             break;
         case 2:
-            e = readLevel2(fd, offset, fileSize, first);
+            e = readLevel2(read, offset, fileSize, first);
             break;
         default:
             throw LhaError(UNLHA_ERROR_NOT_SUPPORTED,
@@ -341,6 +362,27 @@ std::vector<ArchiveEntry> readArchive(int fd, std::uint64_t fileSize) {
         entries.push_back(std::move(e));
     }
     return entries;
+}
+
+} // namespace
+
+std::vector<ArchiveEntry> readArchive(int fd, std::uint64_t fileSize) {
+    return readEntries(
+        [fd](void* buf, std::size_t size, std::uint64_t offset) {
+            return preadFull(fd, buf, size, offset);
+        },
+        fileSize);
+}
+
+std::vector<ArchiveEntry> readArchive(std::span<const std::uint8_t> bytes) {
+    return readEntries(
+        [bytes](void* buf, std::size_t size, std::uint64_t offset) -> long long {
+            if (offset >= bytes.size()) return 0;
+            const std::size_t n = std::min<std::size_t>(size, bytes.size() - offset);
+            std::memcpy(buf, bytes.data() + offset, n);
+            return static_cast<long long>(n);
+        },
+        bytes.size());
 }
 
 } // namespace lha

@@ -4,6 +4,7 @@
 #include "archive_entry.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,8 +12,11 @@
 namespace lha {
 
 // Every entry of the archive open on `fd`, in order. Throws LhaError when the file is not an
-// LHA archive, a header is damaged or an entry runs past the end of the file.
+// LHA archive (an empty file is not one either), a header is damaged, an entry runs past the
+// end of the file or anything follows the end marker.
 std::vector<ArchiveEntry> readArchive(int fd, std::uint64_t fileSize);
+// The same for an archive in memory.
+std::vector<ArchiveEntry> readArchive(std::span<const std::uint8_t> bytes);
 
 // Splits and decodes a stored path into UTF-8 components joined by "/": backslash, slash and
 // 0xFF separate folders. `charset` is the iconv name, or null to guess (UTF-8 when the bytes

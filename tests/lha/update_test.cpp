@@ -5,6 +5,7 @@
 #include "error.h"
 #include "header_reader.h"
 #include "lha_test_support.h"
+#include "read_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,58 @@ TEST(UpdateForeignArchives, RefusesADamagedArchive) {
     writeFile(arc, "this is not an archive at all");
     EXPECT_EQ(runLha(cmd("u", "", arc, dir.path() / "b", {"n.url"})).code,
               UNLHA_ERROR_NOT_ARC_FILE);
+}
+
+// An existing file is updated only when it is a well-formed archive; anything else is refused
+// and left exactly as it was.
+TEST(UpdateForeignArchives, RefusesWhatIsNotAWellFormedArchive) {
+    TempDir dir;
+    writeFile(dir.path() / "b" / "n.url", "x");
+    std::string zeroFirst = readFile(testData() / "lha/test/archives/lha213/lh5.lzh");
+    zeroFirst[0] = '\0';
+    const std::string two = level2Entry("a", "A") + level2Entry("c", "C");
+    const std::pair<const char*, std::string> cases[] = {
+        {"text after a zero byte", '\0' + std::string(903, 'x')},
+        {"archive with its first byte damaged", zeroFirst},
+        {"empty file", ""},
+        {"entries after a stray zero", level2Entry("a", "A") + '\0' + level2Entry("c", "C") + '\0'},
+        {"a byte after the end marker", two + '\0' + 'x'},
+    };
+    const fs::path arc = dir.path() / "t.lzh";
+    for (const auto& [what, bytes] : cases) {
+        writeFile(arc, bytes);
+        const auto r = runLha(cmd("u", "-x1 -p1", arc, dir.path() / "b", {"n.url"}));
+        EXPECT_NE(r.code, 0) << what;
+        EXPECT_NE(r.log.find("error:"), std::string::npos) << what << ": " << r.log;
+        EXPECT_EQ(readFile(arc), bytes) << what;
+        EXPECT_TRUE(strays(dir.path(), {"t.lzh", "b"}).empty()) << what;
+    }
+}
+
+// A level-2 header whose size has a zero low byte starts with 0x00, like the end marker.
+TEST(UpdateForeignArchives, KeepsEntriesAfterAHeaderOfSize256) {
+    TempDir dir;
+    const fs::path arc = dir.path() / "abc.lzh";
+    const std::string old =
+        level2Entry("a", "A") + level2Entry("b", "B", 256) + level2Entry("c", "C") + '\0';
+    writeFile(arc, old);
+    // 7-Zip lists such archives whole (bsdtar stops at the 0x00 as we used to).
+    const auto listed7z = [&] {
+        const auto l = runTool({"7zz", "l", "-slt", arc.string()});
+        std::string paths;
+        std::size_t at = 0;
+        while ((at = l.out.find("\nPath = ", at)) != std::string::npos) {
+            at += 8;
+            paths += l.out.substr(at, l.out.find('\n', at) - at) + ";";
+        }
+        return paths;
+    };
+    ASSERT_EQ(listed7z(), arc.string() + ";a;b;c;");
+    writeFile(dir.path() / "b" / "d.url", "D");
+    const auto r = runLha(cmd("u", "-x1 -p1", arc, dir.path() / "b", {"d.url"}));
+    ASSERT_EQ(r.code, 0) << r.log;
+    EXPECT_EQ(listed7z(), arc.string() + ";a;b;c;d.url;");
+    EXPECT_EQ(readFile(arc).substr(0, old.size() - 1), old.substr(0, old.size() - 1));
 }
 
 TEST(UpdateForeignArchives, DosTimeStampsCompareInTwoSecondSteps) {
@@ -364,18 +417,28 @@ protected:
     std::string before;
 };
 
-TEST_F(FailedUpdate, UnreadableOrMissingSource) {
+// A source that cannot be read is left out and named; the rest is packed.
+TEST_F(FailedUpdate, UnreadableOrMissingSourceIsLeftOut) {
     fs::permissions(base / "zz.url", fs::perms::none);
-    {
-        AsNobody nobody;
-        const auto r = runLha(cmd("u", "-x1", arc, base, {"new.url", "zz.url"}));
-        EXPECT_EQ(r.code, UNLHA_ERROR_FILE_OPEN) << r.log;
-        EXPECT_NE(r.log.find("zz.url"), std::string::npos) << r.log;
+    const std::pair<const char*, const char*> cases[] = {
+        {"zz.url", "warning: left out: unreadable: zz.url"},
+        {"missing.url", "warning: left out: missing: missing.url"},
+    };
+    for (const auto& [name, note] : cases) {
+        writeFile(arc, before);
+        RunResult r;
+        {
+            AsNobody nobody;
+            r = runLha(cmd("u", "-x1", arc, base, {"new.url", name}));
+        }
+        EXPECT_EQ(r.code, UNLHA_PARTIAL) << r.log;
+        EXPECT_NE(r.log.find(note), std::string::npos) << r.log;
+        std::vector<std::string> names;
+        for (const auto& e : entriesOf(arc.string()))
+            names.push_back(e.path);
+        EXPECT_EQ(names, (std::vector<std::string>{"old.url", "new.url"})) << name;
+        EXPECT_EQ(strays(target, {"a.lzh"}), std::vector<std::string>{});
     }
-    expectUntouched();
-    const auto r = runLha(cmd("u", "-x1", arc, base, {"new.url", "missing.url"}));
-    EXPECT_EQ(r.code, UNLHA_ERROR_NOT_EXIST) << r.log;
-    expectUntouched();
 }
 
 TEST_F(FailedUpdate, ReadOnlyTargetFolder) {
