@@ -4,12 +4,15 @@
 #include "file_io.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 
 namespace lha {
 namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -135,22 +138,52 @@ std::string joinBase(const std::optional<PathArg>& base, const std::string& name
     return base->fs + name;
 }
 
-void readResponseFile(const std::string& path, Encodings enc, CommandLine& out) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
+// Reads a response file whole: a regular file only (a FIFO or device would hold the call or
+// never end) and at most kMaxResponseFile bytes.
+std::string readResponseText(const std::string& path) {
+    OpenedFile f = openRegularFile(path);
+    if (f.notRegular)
+        throw LhaError(UNLHA_ERROR_RESPONSE_READ, "response file is not a regular file: " + path);
+    if (!f.fd)
         throw LhaError(UNLHA_ERROR_RESPONSE_READ,
-                       errnoMessage("cannot open response file " + path, errno));
+                       errnoMessage("cannot open response file " + path, f.error));
+    const auto tooLarge = [&] {
+        return LhaError(UNLHA_ERROR_RESPONSE_READ, "response file larger than " +
+                                                       std::to_string(kMaxResponseFile >> 20) +
+                                                       " MiB: " + path);
+    };
+    if (static_cast<std::uint64_t>(f.st.st_size) > kMaxResponseFile) throw tooLarge();
     std::string content;
     char buf[65536];
     while (true) {
-        const long long n = readFull(fd.get(), buf, sizeof buf);
+        const long long n = readFull(f.fd.get(), buf, sizeof buf);
         if (n < 0)
             throw LhaError(UNLHA_ERROR_RESPONSE_READ,
                            errnoMessage("cannot read response file " + path, errno));
         content.append(buf, static_cast<std::size_t>(n));
+        if (content.size() > kMaxResponseFile) throw tooLarge(); // grew while read
         if (n < static_cast<long long>(sizeof buf)) break;
     }
-    if (content.starts_with("\xEF\xBB\xBF")) content.erase(0, 3);
+    return content;
+}
+
+void readResponseFile(const std::string& path, Encodings enc, CommandLine& out) {
+    std::string content = readResponseText(path);
+    if (content.starts_with(kUtf8Bom)) {
+        // The exact form: UTF-8, every name byte for byte.
+        content.erase(0, kUtf8Bom.size());
+        const char separator = content.find('\0') != std::string::npos ? '\0' : '\n';
+        const Encodings exact{CodePage::Utf8, enc.disk};
+        std::size_t start = 0;
+        while (start < content.size()) {
+            auto end = content.find(separator, start);
+            if (end == std::string::npos) end = content.size();
+            if (end > start)
+                out.names.push_back(makeArg(content.substr(start, end - start), exact, out.warnings));
+            start = end + 1;
+        }
+        return;
+    }
     std::size_t start = 0;
     while (start < content.size()) {
         auto end = content.find('\n', start);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace lha {
@@ -18,6 +19,25 @@ int FileDescriptor::close() {
     const int r = ::close(fd_);
     fd_ = -1;
     return r;
+}
+
+OpenedFile openRegularFile(const std::string& path, int extraFlags) {
+    OpenedFile f;
+    f.fd.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | extraFlags));
+    if (!f.fd || ::fstat(f.fd.get(), &f.st) != 0) {
+        f.error = errno;
+        f.fd.reset();
+        return f;
+    }
+    if (!S_ISREG(f.st.st_mode)) {
+        f.notRegular = true;
+        f.fd.reset();
+        return f;
+    }
+    // Reads of a regular file never wait anyway; clear the flag so nothing depends on it.
+    const int flags = ::fcntl(f.fd.get(), F_GETFL);
+    if (flags >= 0) ::fcntl(f.fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    return f;
 }
 
 long long preadFull(int fd, void* buf, std::size_t size, std::uint64_t offset) {

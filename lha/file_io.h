@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 namespace lha {
 
@@ -34,6 +35,16 @@ public:
 private:
     int fd_ = -1;
 };
+
+// A file opened for reading only when it is a regular file. It is opened with O_NONBLOCK, so a
+// FIFO or a device never holds the caller, and checked with fstat on the descriptor itself.
+struct OpenedFile {
+    FileDescriptor fd; // invalid on failure
+    struct stat st {};
+    int error = 0;           // errno of a failed open or fstat
+    bool notRegular = false; // opened, but a FIFO, device, socket or folder
+};
+OpenedFile openRegularFile(const std::string& path, int extraFlags = 0);
 
 // Reads up to `size` bytes at `offset`; fewer only at the end of the file. -1 with errno set
 // on failure.

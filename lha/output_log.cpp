@@ -9,6 +9,33 @@ std::string encode(const std::string& utf8, CodePage cp) {
 
 } // namespace
 
+std::string escapeName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F || c == '%') {
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::string leftOutText(std::string_view reason, std::string_view name) {
+    return std::string(kLeftOutPrefix.substr(9)) + std::string(reason) + ": " + escapeName(name);
+}
+
+std::size_t OutputLog::leftOutCount() const {
+    std::size_t n = 0;
+    for (const auto& note : notes_)
+        if (note.starts_with(kLeftOutPrefix)) ++n;
+    return n;
+}
+
 std::string cutText(const std::string& text, std::size_t max, CodePage cp) {
     if (text.size() <= max) return text;
     std::size_t end = 0;

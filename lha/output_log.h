@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lha {
@@ -20,12 +21,21 @@ public:
     std::string render(std::size_t capacity, CodePage codePage) const;
 
     const std::vector<std::string>& details() const { return details_; }
+    // Notes that name a file left out of the archive (kLeftOutPrefix).
+    std::size_t leftOutCount() const;
     const std::vector<std::string>& notes() const { return notes_; }
 
 private:
     std::vector<std::string> details_;
     std::vector<std::string> notes_;
 };
+
+// A file left out of the archive is one note: kLeftOutPrefix, the reason, ": ", the name
+// (see unlha32.h). leftOutText() gives it without the leading "warning: ".
+inline constexpr std::string_view kLeftOutPrefix = "warning: left out: ";
+std::string leftOutText(std::string_view reason, std::string_view name);
+// The name with bytes 0x00-0x1F, 0x7F and "%" written as %XX, so it stays on one line.
+std::string escapeName(std::string_view name);
 
 // Cuts `text` to at most `max` bytes without splitting a character of `codePage`.
 std::string cutText(const std::string& text, std::size_t max, CodePage codePage);

@@ -4,6 +4,7 @@
 #include "archive_update.h"
 #include "command_line.h"
 #include "error.h"
+#include "file_io.h"
 #include "output_log.h"
 
 #include <atomic>
@@ -40,10 +41,22 @@ int runCommand(const char* cmdLine, char* output, std::size_t size) {
             log.note("warning: " + w);
         if (cl.switches.workFolder)
             log.note("note: -w ignored; the temporary file is written beside the archive");
-        if (cl.command == 't')
+        if (cl.command == 't') {
+            // A FIFO or device would hold the call for ever; refuse it before reading.
+            const OpenedFile archive = openRegularFile(cl.archive.fs);
+            if (archive.notRegular)
+                throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, cl.archive.utf8 + " is not a file");
+            if (!archive.fd)
+                throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
+                               errnoMessage("cannot open " + cl.archive.utf8, archive.error));
             testArchive(cl, log);
-        else
+        } else {
             updateArchive(cl, log);
+            if (const std::size_t n = log.leftOutCount()) {
+                log.note(std::to_string(n) + (n == 1 ? " file" : " files") + " left out");
+                result = UNLHA_PARTIAL;
+            }
+        }
     } catch (const LhaError& e) {
         log.note(std::string("error: ") + e.what());
         result = e.code();

@@ -13,7 +13,33 @@ extern "C" {
  * the process's code page: CP932 when MARKVANE_ACP=932 or the locale is Shift-JIS, else UTF-8.
  * `owner` is accepted and ignored (no windows are shown). A short log, null-terminated and
  * cut to `size` bytes, goes to `output` (which may be null when `size` is 0). Returns 0 on
- * success or one of the UNLHA_ERROR_* codes below. Calls may run on several threads. */
+ * success, UNLHA_PARTIAL when the archive was written without some of the files, or one of
+ * the UNLHA_ERROR_* codes below. Calls may run on several threads.
+ *
+ * Names: see lha/command_line.h for the exact response-file form (@file) that carries any
+ * name, and for the code-page rule. A name that leads outside the base folder ("..", an
+ * absolute path, a folder on the way that is a link to outside) refuses the whole call with
+ * UNLHA_ERROR_COMMAND. In the archive, "\" in a name is stored as U+FF3C "＼" (CP932 81 5F)
+ * and bytes that are not UTF-8 as U+FFFD, so Windows tools extract a file of that name.
+ *
+ * The log: one line per entry (may be cut, with "... N more lines"), then notes, which are
+ * never cut: warnings, errors ("error: ..."), the summary. A file that could not be packed
+ * is never fatal: it is left out, the rest is packed, the result is UNLHA_PARTIAL and the
+ * log has one note per file left out, in this form (in the command's code page):
+ *   warning: left out: <reason>: <name>
+ * <name> is the path relative to the base folder ("/" between folders) as found on disk,
+ * with bytes 0x00-0x1F, 0x7F and "%" written as %XX (two upper-case hex digits); <reason>
+ * is one of:
+ *   missing                    the file does not exist (or vanished meanwhile)
+ *   dangling link              a symbolic link to nothing
+ *   not a regular file         a FIFO, device or socket
+ *   unreadable                 it cannot be opened or read (e.g. no permission)
+ *   unreadable folder          a folder searched by a mask or -r cannot be listed
+ *   same name as another file  another file gets the same archive name (names that differ
+ *                              only in ASCII case, which Windows takes for one file)
+ *   changed while packing      its size or time changed, or it gave other bytes than its
+ *                              size, while it was being packed
+ * followed by a note "<N> file(s) left out". A <name> contains no line break. */
 int Unlha(void* owner, const char* cmdLine, char* output, unsigned long size);
 
 /* Version times 100 (100 = 1.00). */
@@ -25,6 +51,9 @@ int UnlhaGetRunning(void);
 #ifdef __cplusplus
 }
 #endif
+
+/* The archive was written, but the files the log names as "left out" are not in it. */
+#define UNLHA_PARTIAL 0x8001
 
 /* Result codes, in the 0x8000 range like the Windows archiver libraries. On any of them the
  * archive on disk is the one there was before the call (or none). */

@@ -106,8 +106,7 @@ TEST(CommandLine, TokenizerKeepsBlanksAndQuotesInsideNames) {
 TEST(CommandLine, ResponseFiles) {
     TempDir dir;
     const auto list = dir.path() / "list.txt";
-    writeFile(list, "\xEF\xBB\xBF"
-                    "a.url\r\n\"b c.url\"\r\n\r\n  sub/日本.url  \n-d.url\n@e.url");
+    writeFile(list, "a.url\r\n\"b c.url\"\r\n\r\n  sub/日本.url  \n-d.url\n@e.url");
     auto cl = parseCommandLine("u \"a.lzh\" \"" + dir.str() + "/base/\" \"x.url\" \"@" +
                                    list.string() + "\" \"y.url\"",
                                CodePage::Utf8);
@@ -126,6 +125,63 @@ TEST(CommandLine, ResponseFiles) {
     const int code = errorOf("u a.lzh \"" + dir.str() + "/base/\" \"@fav.url\"");
     std::filesystem::current_path(cwd);
     EXPECT_EQ(code, UNLHA_ERROR_COMMAND);
+}
+
+std::vector<PathArg> responseNames(const std::string& content, CodePage cp) {
+    TempDir dir;
+    writeFile(dir.path() / "list", content);
+    return parseCommandLine("u a.lzh \"@" + dir.str() + "/list\"", cp).names;
+}
+
+TEST(CommandLine, ExactResponseFilesTakeEveryName) {
+    // With the byte order mark, each line is a UTF-8 name byte for byte, in either code page.
+    const std::vector<std::string> names = {
+        "Say \"hi\" now.url", "d\" \"", " lead and trail .url ", "\"quoted\"", "-dash.url",
+        "@at.url", "日本語/予定表.url", "emoji 😀 ¥ 〜.url", "back\\slash.url", "tab\there",
+        "cr at end\r", "--", "*.url"};
+    std::string lines = "\xEF\xBB\xBF", zeros = "\xEF\xBB\xBF";
+    for (const auto& n : names) {
+        lines += n + "\n";
+        zeros += n + std::string(1, '\0');
+    }
+    for (const CodePage cp : {CodePage::Utf8, CodePage::Cp932}) {
+        const auto got = responseNames(lines, cp);
+        ASSERT_EQ(got.size(), names.size());
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(got[i].utf8, names[i]);
+            EXPECT_EQ(got[i].fs, names[i]); // the disk is UTF-8 in the tests
+        }
+    }
+    // Zero bytes end the names instead when there are any: line breaks are then names' own.
+    auto withBreak = names;
+    withBreak.push_back("line\nbreak.url");
+    const auto got = responseNames(zeros + "line\nbreak.url", CodePage::Utf8);
+    ASSERT_EQ(got.size(), withBreak.size());
+    for (std::size_t i = 0; i < got.size(); ++i)
+        EXPECT_EQ(got[i].utf8, withBreak[i]);
+    // Bytes that are not UTF-8 are the disk's own and kept as they are.
+    const auto raw = responseNames("\xEF\xBB\xBF" "caf\xE9.url\n", CodePage::Cp932);
+    ASSERT_EQ(raw.size(), 1u);
+    EXPECT_EQ(raw[0].fs, "caf\xE9.url");
+    // Without the mark the plain form still trims and unquotes, in the command's code page.
+    EXPECT_EQ(responseNames(" \"a b\" \r\n", CodePage::Utf8)[0].utf8, "a b");
+    EXPECT_EQ(responseNames("\x95\x5C.url\n", CodePage::Cp932)[0].utf8, "表.url");
+}
+
+TEST(CommandLine, ResponseFileSizeIsBounded) {
+    // The largest accepted file and one byte more.
+    TempDir dir;
+    const auto list = dir.path() / "list";
+    for (const std::size_t size : {kMaxResponseFile, kMaxResponseFile + 1}) {
+        std::string content = "x.url\n";
+        content.resize(size, ' ');
+        writeFile(list, content);
+        const std::string cmd = "u a.lzh \"@" + list.string() + "\"";
+        if (size <= kMaxResponseFile)
+            EXPECT_EQ(names(parseCommandLine(cmd, CodePage::Utf8)), std::vector<std::string>{"x.url"});
+        else
+            EXPECT_EQ(errorOf(cmd), UNLHA_ERROR_RESPONSE_READ);
+    }
 }
 
 TEST(CommandLine, Cp932CommandLines) {

@@ -1,5 +1,7 @@
 #include "lha_test_support.h"
 
+#include "file_io.h"
+#include "header_reader.h"
 #include "run.h"
 
 #include <cerrno>
@@ -107,6 +109,16 @@ RunResult runLha(const std::string& cmdLine) {
     r.code = runCommand(cmdLine.c_str(), buf.data(), buf.size());
     r.log = buf.c_str();
     return r;
+}
+
+std::vector<std::string> archiveNames(const fs::path& arc) {
+    FileDescriptor fd(::open(arc.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0) throw std::runtime_error("cannot open " + arc.string());
+    std::vector<std::string> names;
+    for (const auto& e : readArchive(fd.get(), static_cast<std::uint64_t>(st.st_size)))
+        names.push_back(e.path);
+    return names;
 }
 
 void setMtime(const fs::path& p, std::int64_t seconds) {

@@ -53,6 +53,9 @@ struct RunResult {
 // Calls the library's command function with an 8 KiB output buffer.
 RunResult runLha(const std::string& cmdLine);
 
+// The entry names of an archive as this library reads them back, in order.
+std::vector<std::string> archiveNames(const fs::path& arc);
+
 // Sets the modification time (seconds) of a file.
 void setMtime(const fs::path& p, std::int64_t seconds);
 
