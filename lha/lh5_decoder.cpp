@@ -1,5 +1,6 @@
 #include "lh5_decoder.h"
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -10,9 +11,17 @@ struct DecodeError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+constexpr std::uint64_t kMinBlockBits = 16 + 10 + 9 + 8; // count, T, C, P tables
+constexpr std::uint64_t kMaxBlockBytes = 0xFFFFull * 256;
+
+std::uint64_t maxDecodedFromBits(std::uint64_t bits) {
+    return bits / kMinBlockBits * kMaxBlockBytes;
+}
+
+// Bits, most significant first, from at most `size` bytes of a source.
 class BitReader {
 public:
-    explicit BitReader(std::span<const std::uint8_t> in) : in_(in) {}
+    BitReader(ByteSource& in, std::uint64_t size) : in_(in), left_(size), totalBits_(size * 8) {}
 
     std::uint32_t peek16() {
         fill();
@@ -22,7 +31,7 @@ public:
         fill();
         bits_ -= n;
         consumed_ += n;
-        if (consumed_ > in_.size() * 8ull) throw DecodeError("packed data ends early");
+        if (consumed_ > totalBits_) throw DecodeError("packed data ends early");
     }
     std::uint32_t get(unsigned n) {
         if (n == 0) return 0;
@@ -30,23 +39,67 @@ public:
         skip(n);
         return v;
     }
+    std::uint64_t remainingBits() const { return totalBits_ - consumed_; }
 
 private:
     void fill() {
         while (bits_ < 16) {
             // Past the end, zero bits are read; skip() reports overruns that get used.
-            const std::uint8_t b = next_ < in_.size() ? in_[next_] : 0;
-            ++next_;
+            if (next_ == end_) refill();
+            const std::uint8_t b = next_ < end_ ? buf_[next_++] : 0;
             acc_ = (acc_ << 8) | b;
             bits_ += 8;
         }
     }
+    void refill() {
+        next_ = end_ = 0;
+        if (left_ == 0) return;
+        end_ = in_.read(buf_.data(), static_cast<std::size_t>(
+                                         std::min<std::uint64_t>(buf_.size(), left_)));
+        if (end_ == 0) throw DecodeError("packed data cannot be read to its end");
+        left_ -= end_;
+    }
 
-    std::span<const std::uint8_t> in_;
-    std::size_t next_ = 0;
+    ByteSource& in_;
+    std::uint64_t left_; // bytes not yet taken from the source
+    std::uint64_t totalBits_;
+    std::array<std::uint8_t, 1 << 15> buf_;
+    std::size_t next_ = 0, end_ = 0;
     std::uint64_t acc_ = 0;
     unsigned bits_ = 0;
     std::uint64_t consumed_ = 0;
+};
+
+// The sliding window, which is also the output buffer: it goes to the sink whenever it wraps.
+class Window {
+public:
+    Window(unsigned dictBits, ByteSink& out)
+        : buf_(std::size_t{1} << dictBits, ' '), mask_(buf_.size() - 1), out_(out) {}
+
+    void put(std::uint8_t b) {
+        buf_[pos_++] = b;
+        if (pos_ == buf_.size()) flush();
+    }
+    // Copies `length` bytes from `distance` back (1 .. window size); before the start the
+    // window holds spaces.
+    void copy(std::size_t distance, unsigned length) {
+        std::size_t from = (pos_ - distance) & mask_;
+        for (unsigned k = 0; k < length; ++k) {
+            put(buf_[from]);
+            from = (from + 1) & mask_;
+        }
+    }
+    void flush() {
+        out_.write(buf_.data() + flushed_, pos_ - flushed_);
+        flushed_ = pos_;
+        if (pos_ == buf_.size()) pos_ = flushed_ = 0;
+    }
+
+private:
+    std::vector<std::uint8_t> buf_;
+    std::size_t mask_;
+    ByteSink& out_;
+    std::size_t pos_ = 0, flushed_ = 0;
 };
 
 // Canonical code table. With `single` set, every read yields that symbol and takes no bits.
@@ -160,17 +213,24 @@ void readCTable(BitReader& in, const Code& t, Code& c) {
 
 } // namespace
 
-bool decodeLzh(unsigned dictBits, std::span<const std::uint8_t> packed, std::uint64_t originalSize,
-               std::vector<std::uint8_t>& out, std::string& error) {
+std::uint64_t maxDecodedSize(std::uint64_t packedSize) {
+    return maxDecodedFromBits(packedSize * 8);
+}
+
+bool decodeLzh(unsigned dictBits, ByteSource& source, std::uint64_t packedSize,
+               std::uint64_t originalSize, ByteSink& out, std::string& error) {
     const unsigned numP = dictBits + 1;
     const unsigned pBits = dictBits <= 13 ? 4 : 5;
-    const std::size_t start = out.size();
-    out.reserve(start + originalSize);
     try {
-        BitReader in(packed);
+        BitReader in(source, packedSize);
+        Window window(dictBits, out);
         Code t, c, p;
         std::uint64_t produced = 0;
         while (produced < originalSize) {
+            // What is left to decode must fit into what is left to read (a small stream that
+            // claims gigabytes fails here, before any work).
+            if (originalSize - produced > maxDecodedFromBits(in.remainingBits()))
+                throw DecodeError("the packed data cannot hold the original size");
             unsigned blockSize = in.get(16);
             if (blockSize == 0) throw DecodeError("empty block");
             readSmallTable(in, t, kNumT, 5, 3);
@@ -179,28 +239,65 @@ bool decodeLzh(unsigned dictBits, std::span<const std::uint8_t> packed, std::uin
             while (blockSize-- > 0 && produced < originalSize) {
                 const unsigned sym = c.read(in);
                 if (sym < 256) {
-                    out.push_back(static_cast<std::uint8_t>(sym));
+                    window.put(static_cast<std::uint8_t>(sym));
                     ++produced;
                     continue;
                 }
-                const unsigned length = sym - 253;
                 const unsigned ps = p.read(in);
-                const std::uint64_t d =
-                    (ps <= 1 ? ps : (std::uint64_t{1} << (ps - 1)) + in.get(ps - 1)) + 1;
-                for (unsigned k = 0; k < length && produced < originalSize; ++k) {
-                    // Before the start the window holds spaces.
-                    const std::uint8_t b = d > produced ? ' ' : out[out.size() - d];
-                    out.push_back(b);
-                    ++produced;
-                }
+                const std::size_t d =
+                    (ps <= 1 ? ps : (std::size_t{1} << (ps - 1)) + in.get(ps - 1)) + 1;
+                const unsigned length = static_cast<unsigned>(
+                    std::min<std::uint64_t>(sym - 253, originalSize - produced));
+                window.copy(d, length);
+                produced += length;
             }
         }
+        window.flush();
     } catch (const DecodeError& e) {
-        out.resize(start);
         error = e.what();
         return false;
     }
     return true;
+}
+
+namespace {
+
+class SpanSource : public ByteSource {
+public:
+    explicit SpanSource(std::span<const std::uint8_t> data) : data_(data) {}
+    std::size_t read(std::uint8_t* buf, std::size_t max) override {
+        const std::size_t n = std::min(max, data_.size() - at_);
+        std::copy_n(data_.data() + at_, n, buf);
+        at_ += n;
+        return n;
+    }
+
+private:
+    std::span<const std::uint8_t> data_;
+    std::size_t at_ = 0;
+};
+
+class AppendSink : public ByteSink {
+public:
+    explicit AppendSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    void write(const std::uint8_t* data, std::size_t size) override {
+        out_.insert(out_.end(), data, data + size);
+    }
+
+private:
+    std::vector<std::uint8_t>& out_;
+};
+
+} // namespace
+
+bool decodeLzh(unsigned dictBits, std::span<const std::uint8_t> packed, std::uint64_t originalSize,
+               std::vector<std::uint8_t>& out, std::string& error) {
+    const std::size_t start = out.size();
+    SpanSource in(packed);
+    AppendSink sink(out);
+    if (decodeLzh(dictBits, in, packed.size(), originalSize, sink, error)) return true;
+    out.resize(start);
+    return false;
 }
 
 } // namespace lha

@@ -4,6 +4,7 @@
 #include "huffman.h"
 #include "lh5_decoder.h"
 #include "lh5_encoder.h"
+#include "read_fixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,59 @@ TEST(Lh5Decoder, RejectsDamagedStreams) {
     EXPECT_GT(detected, 190);
     // A block count of zero is invalid.
     EXPECT_FALSE(decodeLzh(13, std::vector<std::uint8_t>{0, 0, 0, 0}, 10, out, error));
+}
+
+struct CountSink : ByteSink {
+    std::uint64_t count = 0;
+    std::size_t largest = 0;
+    void write(const std::uint8_t*, std::size_t n) override {
+        count += n;
+        largest = std::max(largest, n);
+    }
+};
+
+struct SpanSource : ByteSource {
+    explicit SpanSource(const std::vector<std::uint8_t>& d) : data(d) {}
+    std::size_t read(std::uint8_t* buf, std::size_t max) override {
+        const std::size_t n = std::min(max, data.size() - at);
+        std::copy_n(data.data() + at, n, buf);
+        at += n;
+        return n;
+    }
+    const std::vector<std::uint8_t>& data;
+    std::size_t at = 0;
+};
+
+TEST(Lh5Decoder, ClaimedSizesBeyondThePackedDataFailFast) {
+    using test::bombBlocks;
+    constexpr std::uint64_t kBlock = 0xFFFFull * 256;
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> packed;
+        std::uint64_t claimed;
+        bool ok;
+        std::uint64_t maxDecoded; // bytes the decoder may produce before it stops
+    };
+    const Case cases[] = {
+        {"one block, its whole yield", bombBlocks(1), kBlock, true, kBlock},
+        {"one block, a byte more claimed", bombBlocks(1), kBlock + 1, false, 0},
+        {"three blocks, their yield", bombBlocks(3), 3 * kBlock, true, 3 * kBlock},
+        {"4 GiB claimed from 1,709 bytes", bombBlocks(1, 1709), 0xFFFFFFFFull, false, kBlock},
+        {"4 GiB claimed from 100 bytes", bombBlocks(1, 100), 0xFFFFFFFFull, false, 0},
+    };
+    for (const Case& c : cases) {
+        SpanSource in(c.packed);
+        CountSink out;
+        std::string error;
+        EXPECT_EQ(decodeLzh(13, in, c.packed.size(), c.claimed, out, error), c.ok) << c.what;
+        EXPECT_LE(out.count, c.maxDecoded) << c.what;
+        if (c.ok) {
+            EXPECT_EQ(out.count, c.claimed) << c.what;
+        }
+        EXPECT_LE(out.largest, 8192u) << c.what; // handed out a window at a time
+    }
+    EXPECT_GE(maxDecodedSize(1709), 4 * kBlock);
+    EXPECT_EQ(maxDecodedSize(5), 0u); // less than one block header
 }
 
 } // namespace

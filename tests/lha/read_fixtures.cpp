@@ -1,6 +1,9 @@
 #include "read_fixtures.h"
 
+#include "bit_writer.h"
 #include "crc16.h"
+
+#include <algorithm>
 
 namespace lha::test {
 namespace {
@@ -21,8 +24,11 @@ std::string extension(const Ext& e) {
 
 } // namespace
 
-std::string level2Entry(const std::string& name, const std::string& data, std::size_t headerSize,
-                        char osId, std::uint32_t mtime, const std::vector<Ext>& extra) {
+namespace {
+
+std::string level2(const char* method, const std::string& name, const std::string& data,
+                   std::uint32_t originalSize, std::uint16_t crc, std::size_t headerSize,
+                   char osId, std::uint32_t mtime, const std::vector<Ext>& extra) {
     std::vector<Ext> ext = {{0x00, std::string(2, '\0')}, {0x01, name}};
     ext.insert(ext.end(), extra.begin(), extra.end());
     std::size_t size = 26;
@@ -32,13 +38,13 @@ std::string level2Entry(const std::string& name, const std::string& data, std::s
 
     std::string h;
     put16(h, 0);
-    h += "-lh0-";
+    h += method;
     put32(h, static_cast<std::uint32_t>(data.size()));
-    put32(h, static_cast<std::uint32_t>(data.size()));
+    put32(h, originalSize);
     put32(h, mtime);
     h += '\x20';
     h += '\x02';
-    put16(h, crc16(0, data.data(), data.size()));
+    put16(h, crc);
     h += osId;
     for (const Ext& e : ext) {
         put16(h, static_cast<std::uint32_t>(3 + e.data.size()));
@@ -49,6 +55,34 @@ std::string level2Entry(const std::string& name, const std::string& data, std::s
     h[1] = static_cast<char>(h.size() >> 8);
     fixLevel2Crc(h, 0);
     return h + data;
+}
+
+} // namespace
+
+std::string level2Entry(const std::string& name, const std::string& data, std::size_t headerSize,
+                        char osId, std::uint32_t mtime, const std::vector<Ext>& extra) {
+    return level2("-lh0-", name, data, static_cast<std::uint32_t>(data.size()),
+                  crc16(0, data.data(), data.size()), headerSize, osId, mtime, extra);
+}
+
+std::string level2Packed(const std::string& name, const std::vector<std::uint8_t>& packed,
+                         std::uint32_t originalSize, std::uint16_t crc) {
+    return level2("-lh5-", name, std::string(packed.begin(), packed.end()), originalSize, crc, 0,
+                  'M', 0, {});
+}
+
+std::vector<std::uint8_t> bombBlocks(unsigned blocks, std::size_t padTo) {
+    std::vector<std::uint8_t> v;
+    BitWriter w(v);
+    for (unsigned i = 0; i < blocks; ++i) {
+        w.put(0xFFFF, 16);
+        w.put(0, 5), w.put(0, 5);   // T: one symbol
+        w.put(0, 9), w.put(509, 9); // C: the match of 256 bytes
+        w.put(0, 4), w.put(0, 4);   // P: distance 1
+    }
+    w.flush();
+    v.resize(std::max(v.size(), padTo), 0);
+    return v;
 }
 
 std::string level01Entry(int level, const std::string& name, const std::string& data,

@@ -20,6 +20,15 @@ std::string level2Entry(const std::string& name, const std::string& data,
                         std::size_t headerSize = 0, char osId = 'M', std::uint32_t mtime = 0,
                         const std::vector<Ext>& extra = {});
 
+// A level-2 -lh5- entry of the given packed stream.
+std::string level2Packed(const std::string& name, const std::vector<std::uint8_t>& packed,
+                         std::uint32_t originalSize, std::uint16_t crc);
+
+// A -lh5- stream of blocks with one C and one P symbol each: such a block costs 52 bits and
+// yields 65535 matches of 256 spaces, the most any stream yields per bit. Zero-padded to
+// `padTo` bytes.
+std::vector<std::uint8_t> bombBlocks(unsigned blocks, std::size_t padTo = 0);
+
 // A level-0 or level-1 entry of stored data with a DOS time stamp; level 1 puts `ext` after
 // the base header and counts it in the packed size.
 std::string level01Entry(int level, const std::string& name, const std::string& data,
