@@ -73,5 +73,55 @@ TEST(Lh5EncoderEdges, InputsEndingInAMatchAtTheBufferEnd) {
             << c.size << " " << c.tail << " " << c.distance;
 }
 
+TEST(Lh5EncoderEdges, EveryRunOfUnusedCodeLengths) {
+    // Literals spaced `gap` apart leave runs of gap - 1 unused C symbols, each sent in its own
+    // form: one or two zeros singly, 3-18 as one count, 19 as a zero and a count of 18, 20 and
+    // more as a long count.
+    for (const unsigned gap : {2u, 3u, 4u, 18u, 19u, 20u, 21u, 60u}) {
+        std::mt19937 gen(gap);
+        std::vector<std::uint8_t> in(20000);
+        const unsigned values = 255 / gap + 1;
+        for (auto& b : in)
+            b = static_cast<std::uint8_t>(gen() % values * gap);
+        EXPECT_TRUE(roundTrips(in)) << "gap " << gap;
+    }
+}
+
+// A sink that fails once `limit` bytes have come, as the archive's sink does when packing
+// does not pay.
+struct FullSink : VectorSink {
+    std::size_t limit;
+    explicit FullSink(std::size_t l) : limit(l) {}
+    void write(const std::uint8_t* d, std::size_t n) override {
+        if (bytes.size() + n > limit) throw std::runtime_error("full");
+        VectorSink::write(d, n);
+    }
+};
+
+TEST(Lh5EncoderEdges, AnAbandonedStreamLeavesNothingBehind) {
+    // After a stream given up half-way (its sink failed), the next one is the same as from a
+    // fresh encoder: no pending bits, bytes, symbols or counts carried over.
+    const auto text = fixtures::generateText(50000, 6);
+    const std::vector<std::uint8_t> next(text.begin(), text.end());
+    const auto reference = encode(next);
+    for (const std::size_t limit : {0u, 1u, 100u, 5000u}) {
+        Lh5Encoder enc;
+        FullSink full(limit);
+        const auto noise = randomBytes(300000, static_cast<std::uint32_t>(limit));
+        EXPECT_THROW(
+            {
+                enc.begin(full, noise.size());
+                enc.write(noise.data(), noise.size());
+                enc.finish();
+            },
+            std::runtime_error);
+        VectorSink sink;
+        enc.begin(sink, next.size());
+        enc.write(next.data(), next.size());
+        enc.finish();
+        EXPECT_EQ(sink.bytes, reference) << "limit " << limit;
+    }
+}
+
 } // namespace
 } // namespace lha
