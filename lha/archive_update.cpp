@@ -47,6 +47,39 @@ std::string keyOf(const std::string& path, bool fullPath) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Archived names compared as the archive's origin system compares them: names from DOS and
+// Windows tools (and from level-0/1 headers that give no system) without regard to ASCII
+// case, others exactly. The paths are UTF-8, so folding ASCII never touches a multibyte
+// character.
+bool ignoresCase(const ArchiveEntry& e) {
+    return e.osId == 'M' || e.osId == 'W' || (e.level <= 1 && e.osId == 0);
+}
+
+std::string foldAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// Slots by name: an exact name first, then one that matches regardless of case.
+class NameIndex {
+public:
+    void add(const std::string& key, bool ignoreCase, std::size_t slot) {
+        if (ignoreCase)
+            folded_.emplace(foldAscii(key), slot);
+        else
+            exact_.emplace(key, slot);
+    }
+    std::optional<std::size_t> find(const std::string& key) const {
+        if (auto it = exact_.find(key); it != exact_.end()) return it->second;
+        if (auto it = folded_.find(foldAscii(key)); it != folded_.end()) return it->second;
+        return std::nullopt;
+    }
+
+private:
+    std::map<std::string, std::size_t> exact_, folded_;
+};
+
 std::uint32_t clampTime(std::int64_t t) {
     return static_cast<std::uint32_t>(std::clamp<std::int64_t>(t, 0, 0xFFFFFFFFll));
 }
@@ -224,10 +257,11 @@ UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning
     // Decide, per file, whether it is added, replaces an entry, or is left out.
     const bool fullPath = cl.switches.p >= 1;
     std::vector<Slot> slots;
-    std::map<std::string, std::size_t> byKey;
+    NameIndex byKey;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         slots.push_back({i, std::nullopt});
-        if (!entries[i].isDirectory) byKey.emplace(keyOf(entries[i].path, fullPath), i);
+        if (!entries[i].isDirectory)
+            byKey.add(keyOf(entries[i].path, fullPath), ignoresCase(entries[i]), i);
     }
     UpdateStats stats;
     for (std::size_t i = 0; i < collected.files.size(); ++i) {
@@ -236,18 +270,20 @@ UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning
             log.note("warning: the archive itself is not packed: " + f.storedPath);
             continue;
         }
-        const auto it = byKey.find(keyOf(f.storedPath, fullPath));
-        if (it == byKey.end()) {
+        // storedPath is already the name as it reads back from the header written for it.
+        const auto found = byKey.find(keyOf(f.storedPath, fullPath));
+        if (!found) {
             if (mode == 'f') {
                 log.detail("not in archive " + f.storedPath);
                 continue;
             }
-            byKey.emplace(keyOf(f.storedPath, fullPath), slots.size());
+            // New entries are written as a Windows tool writes them (OS id 'M').
+            byKey.add(keyOf(f.storedPath, fullPath), kOsId == 'M', slots.size());
             slots.push_back({std::nullopt, i});
             ++stats.added;
             continue;
         }
-        Slot& slot = slots[it->second];
+        Slot& slot = slots[*found];
         if (slot.source) {
             log.note("warning: packed once, same name as an earlier file: " + f.storedPath);
             continue;

@@ -207,6 +207,61 @@ TEST(UpdateForeignArchives, DosTimeStampsCompareInTwoSecondSteps) {
     EXPECT_EQ(now[0].level, 2);
 }
 
+// An unchanged file updated again is not added again, whatever its name holds.
+TEST(UpdateMatching, UnchangedFilesAreNotAddedTwice) {
+    const char* names[] = {"予定表.url", "ソ.url", "back\\slash.url", "bad\xFF\xFEbytes.url",
+                           "ＡＢ～¥.url", "sub/表/予定表.url"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        writeFile(dir.path() / "b" / name, "[InternetShortcut]\r\nURL=http://x/\r\n");
+        const fs::path arc = dir.path() / "a.lzh";
+        for (int round = 0; round < 3; ++round) {
+            const auto r = runLha(cmd("u", "-+ -p1 -x1 -jso1", arc, dir.path() / "b", {name}));
+            ASSERT_EQ(r.code, 0) << r.log;
+        }
+        EXPECT_EQ(entriesOf(arc.string()).size(), 1u);
+    }
+}
+
+// Archived names match as their origin system compares names: DOS and Windows ignore ASCII
+// case, Unix does not.
+TEST(UpdateMatching, CaseFollowsTheArchivesOrigin) {
+    const std::string yotei = "\x97\x5C\x92\xE8\x95\x5C.url"; // 予定表.url, two 0x5C trail bytes
+    struct Case {
+        const char* what;
+        std::string entry;
+        std::string file;
+        std::size_t entriesAfter; // 1: replaced, 2: added beside it
+    };
+    const Case cases[] = {
+        {"level 2, Windows", level2Entry("FOO.URL", "old"), "foo.url", 1},
+        {"level 2, Windows (W)", level2Entry("FOO.URL", "old", 0, 'W'), "foo.url", 1},
+        {"level 2, Unix", level2Entry("FOO.URL", "old", 0, 'U'), "foo.url", 2},
+        {"level 2, Unix, same case", level2Entry("foo.url", "old", 0, 'U'), "foo.url", 1},
+        {"level 0", level01Entry(0, "FOO.URL", "old"), "foo.url", 1},
+        {"level 1, MS-DOS", level01Entry(1, "FOO.URL", "old"), "foo.url", 1},
+        {"level 1, Unix", level01Entry(1, "FOO.URL", "old", 0x56EF6000, 'U'), "foo.url", 2},
+        {"non-ASCII letters keep their case", level2Entry("\x82\x60.url", "old"), "ａ.url", 2},
+        {"CP932 0x5C trail bytes, level 0", level01Entry(0, yotei, "old"), "予定表.url", 1},
+        {"CP932 0x5C trail bytes in a level-0 folder", level01Entry(0, "\x83\x5C\\" + yotei, "old"),
+         "ソ/予定表.url", 1},
+        {"CP932 0x5C trail bytes, level 2", level2Entry(yotei, "old", 0, 'U'), "予定表.url", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path arc = dir.path() / "a.lzh";
+        writeFile(arc, c.entry + '\0');
+        writeFile(dir.path() / "b" / c.file, "new");
+        const auto r = runLha(cmd("u", "-p1 -x1", arc, dir.path() / "b", {c.file}));
+        ASSERT_EQ(r.code, 0) << r.log;
+        const auto now = entriesOf(arc.string());
+        EXPECT_EQ(now.size(), c.entriesAfter) << r.log;
+        EXPECT_EQ(now.back().path, c.file);
+    }
+}
+
 class Replacement : public ::testing::Test {
 protected:
     void SetUp() override {
