@@ -101,16 +101,30 @@ class Packer {
 public:
     Packer(ArchiveOutput& out, const Lh5Tuning& tuning) : out_(out), encoder_(tuning) {}
 
-    // Writes one entry for `src`; returns the method used.
-    const char* pack(const SourceFile& src) {
-        FileDescriptor fd(::open(src.fsPath.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!fd)
-            throw LhaError(errno == ENOENT ? UNLHA_ERROR_NOT_EXIST : UNLHA_ERROR_FILE_OPEN,
-                           errnoMessage("cannot open " + src.storedPath, errno));
-        struct stat st;
-        if (::fstat(fd.get(), &st) != 0)
-            throw LhaError(UNLHA_ERROR_FILE_OPEN,
-                           errnoMessage("cannot open " + src.storedPath, errno));
+    // Writes one entry for `src` and returns the method used; or, when the file cannot be
+    // read whole as it was, writes nothing and returns null with the reason.
+    const char* pack(const SourceFile& src, std::string_view& leftOut) {
+        const std::uint64_t headerAt = out_.position();
+        try {
+            return packFile(src);
+        } catch (const LeftOut& e) {
+            out_.truncate(headerAt);
+            leftOut = e.reason;
+            return nullptr;
+        }
+    }
+
+private:
+    struct LeftOut {
+        std::string_view reason;
+    };
+
+    const char* packFile(const SourceFile& src) {
+        // Only a regular file, opened without waiting (a FIFO put in its place meanwhile).
+        OpenedFile opened = openRegularFile(src.fsPath);
+        if (!opened.fd) throw LeftOut{opened.error == ENOENT ? "missing" : "unreadable"};
+        FileDescriptor fd = std::move(opened.fd);
+        const struct stat st = opened.st;
         if (static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFull)
             throw LhaError(UNLHA_ERROR_NOT_SUPPORTED,
                            "files of 4 GiB or more cannot be packed: " + src.storedPath);
@@ -166,7 +180,6 @@ public:
         return compressed ? "-lh5-" : "-lh0-";
     }
 
-private:
     // Reads the next chunk of a file of `size` bytes into buffer_; 0 at the end. Reading
     // stops at the size found by fstat (no extra read for the end): growth meanwhile is
     // caught by checkUnchanged().
@@ -179,18 +192,15 @@ private:
         return static_cast<std::size_t>(n);
     }
 
-    [[noreturn]] static void readError(const SourceFile& src) {
-        throw LhaError(UNLHA_ERROR_FILE_OPEN, errnoMessage("cannot read " + src.storedPath, errno));
-    }
+    [[noreturn]] static void readError(const SourceFile&) { throw LeftOut{"unreadable"}; }
 
     static void checkUnchanged(int fd, const struct stat& before, std::uint64_t total,
-                               const SourceFile& src) {
+                               const SourceFile&) {
         struct stat after;
         if (::fstat(fd, &after) != 0 || total != static_cast<std::uint64_t>(before.st_size) ||
             after.st_size != before.st_size || after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
             after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)
-            throw LhaError(UNLHA_ERROR_FILE_CHANGED,
-                           "file changed while it was being packed: " + src.storedPath);
+            throw LeftOut{"changed while packing"};
     }
 
     ArchiveOutput& out_;
@@ -241,11 +251,14 @@ UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning
     FileDescriptor oldFd;
     std::vector<ArchiveEntry> entries;
     if (exists) {
-        oldFd.reset(::open(target.c_str(), O_RDONLY | O_CLOEXEC));
-        if (!oldFd)
-            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot open " + target, errno));
-        if (::fstat(oldFd.get(), &oldStat) != 0)
-            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN, errnoMessage("cannot open " + target, errno));
+        // Checked again on the open file: it may have been replaced since stat().
+        OpenedFile opened = openRegularFile(target);
+        if (opened.notRegular) throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, target + " is not a file");
+        if (!opened.fd)
+            throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
+                           errnoMessage("cannot open " + target, opened.error));
+        oldFd = std::move(opened.fd);
+        oldStat = opened.st;
         entries = readArchive(oldFd.get(), static_cast<std::uint64_t>(oldStat.st_size));
     }
 
@@ -320,16 +333,36 @@ UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning
     try {
         auto packer = std::make_unique<Packer>(*out, tuning);
         std::vector<char> copyBuf(kReadChunk);
+        bool packedAny = false;
         for (const Slot& slot : slots) {
             if (slot.source) {
                 const SourceFile& f = collected.files[*slot.source];
-                const char* method = packer->pack(f);
-                log.detail(std::string(slot.entry ? "replaced " : "added    ") + method + " " +
-                           f.storedPath);
+                std::string_view leftOut;
+                if (const char* method = packer->pack(f, leftOut)) {
+                    log.detail(std::string(slot.entry ? "replaced " : "added    ") + method +
+                               " " + f.storedPath);
+                    packedAny = true;
+                    continue;
+                }
+                log.note("warning: " + leftOutText(leftOut, f.name));
+                --(slot.entry ? stats.replaced : stats.added);
+                if (slot.entry) { // the archived copy stays
+                    copyEntry(oldFd.get(), entries[*slot.entry], *out, copyBuf);
+                    ++stats.unchanged;
+                }
             } else {
                 copyEntry(oldFd.get(), entries[*slot.entry], *out, copyBuf);
                 ++stats.unchanged;
             }
+        }
+        if (!packedAny) {
+            // Every file was left out: the old archive stays as it was, and no archive is
+            // made of nothing.
+            out->abort();
+            if (!exists) throw LhaError(UNLHA_ERROR_NOT_EXIST, "no file could be packed");
+            stats.unchanged = static_cast<unsigned>(entries.size());
+            log.note("archive unchanged: " + std::to_string(entries.size()) + " entries");
+            return stats;
         }
         const std::uint8_t endMark = 0;
         out->write(&endMark, 1);

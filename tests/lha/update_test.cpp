@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <sys/fsuid.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -547,6 +549,82 @@ TEST_F(FailedUpdate, DiskFullWhileWriting) {
             EXPECT_EQ(e.code(), UNLHA_ERROR_DISK_SPACE);
         }
         expectUntouched();
+    }
+}
+
+// Output that lets a test change a source after it was collected: before packing starts, or
+// while its entry is being written (the file is open then).
+class Meddling : public TempFileOutput {
+public:
+    Meddling(const std::string& target, const struct stat* old, std::function<void()> first)
+        : TempFileOutput(target, old), first_(std::move(first)) {}
+    void write(const void* data, std::size_t size) override {
+        if (first_) std::exchange(first_, nullptr)();
+        TempFileOutput::write(data, size);
+    }
+
+private:
+    std::function<void()> first_;
+};
+
+TEST(UpdateLeftOut, SourcesThatChangeAfterCollectionAreLeftOutAndNamed) {
+    struct Case {
+        const char* what;
+        bool archived; // a.url is in the archive already, older
+        std::function<void(const fs::path&)> atStart, atFirstWrite;
+        const char* note;
+        std::vector<std::string> entries;
+    };
+    const auto none = [](const fs::path&) {};
+    const auto remove = [](const fs::path& a) { fs::remove(a); };
+    const auto fifo = [](const fs::path& a) {
+        fs::remove(a);
+        ASSERT_EQ(::mkfifo(a.c_str(), 0644), 0);
+    };
+    const auto grow = [](const fs::path& a) { writeFile(a, "grown while packed"); };
+    const Case cases[] = {
+        {"untouched", false, none, none, nullptr, {"a.url", "b.url"}},
+        {"vanished", false, remove, none, "warning: left out: missing: a.url", {"b.url"}},
+        {"replaced by a FIFO", false, fifo, none, "warning: left out: unreadable: a.url",
+         {"b.url"}},
+        {"grew while packed", false, none, grow, "warning: left out: changed while packing: a.url",
+         {"b.url"}},
+        {"grew while packed, archived copy kept", true, none, grow,
+         "warning: left out: changed while packing: a.url", {"a.url", "b.url"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path base = dir.path() / "base", arc = dir.path() / "a.lzh";
+        writeFile(base / "a.url", c.archived ? "old" : "first");
+        setMtime(base / "a.url", 1000000000);
+        std::string old;
+        if (c.archived) {
+            ASSERT_EQ(runLha(cmd("u", "-x1", arc, base, {"a.url"})).code, 0);
+            old = readFile(arc);
+            writeFile(base / "a.url", "newer");
+        }
+        writeFile(base / "b.url", "b");
+        OutputLog log;
+        const CommandLine cl =
+            parseCommandLine(cmd("u", "-x1", arc, base, {"a.url", "b.url"}), CodePage::Utf8);
+        updateArchive(cl, log, {}, [&](const std::string& t, const struct stat* st) {
+            c.atStart(base / "a.url");
+            return std::make_unique<Meddling>(t, st, [&] { c.atFirstWrite(base / "a.url"); });
+        });
+        const auto& notes = log.notes();
+        EXPECT_EQ(std::count_if(notes.begin(), notes.end(),
+                                [&](const std::string& n) { return c.note && n == c.note; }),
+                  c.note ? 1 : 0);
+        EXPECT_EQ(log.leftOutCount(), c.note ? 1u : 0u);
+        std::vector<std::string> names;
+        for (const auto& e : entriesOf(arc.string()))
+            names.push_back(e.path);
+        EXPECT_EQ(names, c.entries);
+        if (c.archived) {
+            const auto e = entriesOf(arc.string())[0];
+            EXPECT_EQ(readFile(arc).substr(0, e.span), old.substr(0, e.span));
+        }
     }
 }
 
