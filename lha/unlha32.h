@@ -19,7 +19,10 @@ extern "C" {
  * Names: see lha/command_line.h for the exact response-file form (@file) that carries any
  * name, and for the code-page rule. A name that leads outside the base folder ("..", an
  * absolute path, a folder on the way that is a link to outside) refuses the whole call with
- * UNLHA_ERROR_COMMAND. In the archive, "\" in a name is stored as U+FF3C "＼" (CP932 81 5F)
+ * UNLHA_ERROR_COMMAND; a folder link on a name's own path is followed only when it stays
+ * inside. A name whose last part is a symbolic link to a regular file packs that file's data,
+ * as a search of a folder does; searches (masks, -r) never descend into links to folders. In
+ * the archive, "\" in a name is stored as U+FF3C "＼" (CP932 81 5F)
  * and bytes that are not UTF-8 as U+FFFD, so Windows tools extract a file of that name.
  *
  * The log: one line per entry (may be cut, with "... N more lines"), then notes, which are
