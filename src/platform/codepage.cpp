@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <atomic>
 #include <cerrno>
@@ -169,8 +170,20 @@ std::optional<std::string> CodePage::encode(std::u16string_view text) const {
     return out;
 }
 
+namespace {
+
+// QString::fromUtf8 drops a U+FEFF at the start as a byte order mark; in a value or a file name
+// it is a character like any other, and dropping it would name another file or lose text.
+QString decodeUtf8(std::string_view bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+} // namespace
+
 QString CodePage::toQString(std::string_view bytes) const {
-    if (id() == 65001) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (id() == 65001) return decodeUtf8(bytes);
     std::u16string u = decode(bytes);
     return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
 }
@@ -206,12 +219,12 @@ std::optional<std::string> CodePage::fromUtf8(std::string_view utf8) const {
     if (!QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())).isValidUtf8())
         return std::nullopt;
     if (id() == 65001) return std::string(utf8);
-    return fromQString(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    return fromQString(decodeUtf8(utf8));
 }
 
 std::string CodePage::fromUtf8Lossy(std::string_view utf8) const {
     if (auto exact = fromUtf8(utf8)) return *exact;
-    return fromQStringLossy(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    return fromQStringLossy(decodeUtf8(utf8));
 }
 
 std::optional<std::string> convertEncoding(std::string_view bytes, const char* from, const char* to) {

@@ -54,3 +54,14 @@ TEST(CodePage, ActiveFollowsOverride) {
     EXPECT_EQ(CodePage::active().id(), 65001u);
     CodePage::setActiveForTesting(nullptr);
 }
+
+TEST(CodePage, ALeadingZeroWidthNoBreakSpaceIsACharacterNotAByteOrderMark) {
+    // A name or value may begin with U+FEFF; dropping it would name another file.
+    const std::string zwnbsp = "\xEF\xBB\xBF" "abc";
+    EXPECT_EQ(CodePage::utf8().toQString(zwnbsp).size(), 4);
+    EXPECT_EQ(CodePage::utf8().fromQString(CodePage::utf8().toQString(zwnbsp)), zwnbsp);
+    EXPECT_EQ(CodePage::cp932().fromUtf8(zwnbsp), std::nullopt); // CP932 has no such character
+    EXPECT_EQ(CodePage::cp932().fromUtf8Lossy(zwnbsp), "?abc");
+    // Not at the start it was always kept; the neighbour case.
+    EXPECT_EQ(CodePage::utf8().toQString("a\xEF\xBB\xBF").size(), 2);
+}
