@@ -9,6 +9,8 @@ class QtDialogs final : public Dialogs {
 public:
     MsgButton message(MsgType type, const QString& text, unsigned buttons,
                       const QString& caption = {}) override;
+    MsgButton choose(MsgType type, const QString& text, const LabelledButtons& buttons,
+                     const QString& caption = {}) override;
     std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                     const QString& initial) override;
     std::optional<QString> saveFileName(const QStringList& filters,

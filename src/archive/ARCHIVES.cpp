@@ -279,7 +279,12 @@ int TArchiveFile::PackFiles(void* owner, const TArchiverOptions* options,
         }
     } restore{this, registered};
     gProgressTarget = this;
-    return archiver_->PackFiles(owner, fileName_, output_, useResFile, names, baseDir, used);
+    const int result =
+        archiver_->PackFiles(owner, fileName_, output_, useResFile, names, baseDir, used);
+    // What the library itself had to leave out is told with the rest.
+    for (TLeftOut& item : ParseLibraryLeftOut(OutputText()))
+        leftOut_.push_back(std::move(item));
+    return result;
 }
 
 } // namespace mv

@@ -92,7 +92,8 @@ public:
     int PackFiles(void* owner, const TArchiverOptions* options, const std::string& baseDir,
                   const TFileArgs& files);
 
-    // What the last PackFiles collected but left out, and why.
+    // What the last PackFiles left out, and why: the collector's finds, then those the
+    // library's log names.
     const TLeftOutList& LeftOut() const { return leftOut_; }
     // How many names the last PackFiles handed to the library.
     size_t NamesPassed() const { return namesPassed_; }

@@ -8,6 +8,9 @@
 
 namespace mv {
 
+// The LHA library's result when it wrote the archive without some files (its log names them).
+constexpr int kLhaPartialResult = 0x8001;
+
 // The command line for command word `word`: the switches of `options` in the family's order,
 // the quoted archive name, the base folder (when `withBaseDir`) with a trailing "/", the names
 // (or a response file) and the free texts. `progressWindow` forces -n1. Throws

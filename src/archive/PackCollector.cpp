@@ -91,7 +91,7 @@ int currentYear() {
 }
 
 TLeftOut because(TLeftOutReason reason, int error = 0, std::string other = {}) {
-    return {{}, reason, error, std::move(other)};
+    return {{}, reason, error, std::move(other), false};
 }
 
 // Why the library could not pack the file at `path`, or nothing when it can. A FIFO or a

@@ -36,6 +36,14 @@ QString captionOf(MsgType type) {
     return {};
 }
 
+MsgButton Dialogs::choose(MsgType type, const QString& text, const LabelledButtons& buttons,
+                          const QString& caption) {
+    unsigned bits = 0;
+    for (const auto& [button, label] : buttons)
+        bits |= button;
+    return message(type, text, bits, caption);
+}
+
 void Dialogs::showError(const QString& text) {
     QString shown = text;
     if (!shown.isEmpty() && shown.back() > QChar(u'.')) shown += u'.';

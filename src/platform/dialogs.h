@@ -7,6 +7,8 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace mv {
 
@@ -35,10 +37,17 @@ public:
     // "警告", "エラー", "情報", "確認".
     virtual MsgButton message(MsgType type, const QString& text, unsigned buttons,
                               const QString& caption = {}) = 0;
+    // A message box whose buttons say what they do ("更新", "置き換え", ...): each is one
+    // MsgButton bit with its own label. Answers as `message` with those bits; by default it is
+    // that message box, so a scripted answer is the bit.
+    using LabelledButtons = std::vector<std::pair<MsgButton, QString>>;
+    virtual MsgButton choose(MsgType type, const QString& text, const LabelledButtons& buttons,
+                             const QString& caption = {});
     // A one-line text, or nothing when cancelled.
     virtual std::optional<QString> inputBox(const QString& caption, const QString& prompt,
                                             const QString& initial) = 0;
     // A file name to save to, or nothing when cancelled. `filters` are "label|pattern" pairs.
+    // An existing file is not asked about here: the caller knows what it will do with it.
     virtual std::optional<QString> saveFileName(const QStringList& filters,
                                                 const QString& defaultExt) = 0;
 

@@ -292,3 +292,32 @@ TEST_F(CollectorTest, InCp932NamesAreInCp932AndExactAsTheDiskSpellsThem) {
                                                              {"波〜.url", sjis("波〜.url")},
                                                              {"😀/a.url", "?" "?/a.url"}}));
 }
+
+TEST(LibraryLeftOut, EachLogLineOfTheDocumentedFormIsOneItem) {
+    const std::string log = "a.url\n"
+                            "warning: left out: missing: gone.url\n"
+                            "warning: left out: dangling link: sub/dead.url\r\n"
+                            "warning: left out: not a regular file: fifo.url\n"
+                            "warning: left out: unreadable folder: locked\n"
+                            "warning: left out: unreadable: 100%25 a: b.url\n"
+                            "warning: left out: same name as another file: Foo.url\n"
+                            "warning: left out: changed while packing: line%0Abreak.url\n"
+                            "warning: left out: too strange: x.url\n"
+                            "warning: left out without a reason\n"
+                            "warning: something else: y.url\n"
+                            "2 file(s) left out";
+    using R = TLeftOutReason;
+    const TLeftOutList expected{
+        {"gone.url", R::Vanished, 0, {}, true},
+        {"sub/dead.url", R::DanglingLink, 0, {}, true},
+        {"fifo.url", R::NotAFile, 0, {}, true},
+        {"locked", R::FolderUnreadable, 0, {}, true},
+        {"100% a: b.url", R::Unreadable, 0, {}, true},
+        {"Foo.url", R::SameNameOtherCase, 0, {}, true},
+        {"line\nbreak.url", R::Changed, 0, {}, true},
+        {"x.url", R::Library, 0, "too strange", true},
+    };
+    EXPECT_EQ(ParseLibraryLeftOut(log), expected);
+    EXPECT_EQ(DescribeLeftOut(expected[4]), QStringLiteral("100% a: b.url: 読み取れません"));
+    EXPECT_EQ(DescribeLeftOut(expected[7]), QStringLiteral("x.url: too strange"));
+}
