@@ -277,8 +277,17 @@ bool writeFileAtomically(const std::string& path, std::string_view content) {
 }
 
 bool readFile(const std::string& path, std::string& content) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    return fd.valid() && readAll(fd.get(), content);
+    // Without O_NONBLOCK the open of a FIFO waits for a writer for ever; a folder listing that
+    // meets one named like a favorite would hang the window.
+    Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) return false;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return false;
+    if (!S_ISREG(st.st_mode)) {
+        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    return readAll(fd.get(), content);
 }
 
 } // namespace mv

@@ -38,7 +38,8 @@ bool writeFileAtomically(const std::string& path, std::string_view content);
 // Writes all of `data` to `fd`, resuming after interruptions; false (errno set) on failure.
 bool writeAll(int fd, std::string_view data);
 
-// Whole-file read; false when the file cannot be opened or read.
+// Whole-file read of a regular file; false (errno set) when it cannot be opened or read, or is
+// not a regular file (a FIFO, a device, a folder), which is never waited on.
 bool readFile(const std::string& path, std::string& content);
 
 } // namespace mv

@@ -169,3 +169,28 @@ TEST_F(ShortcutEncoding, UnreadableFileIsNeitherReadAsEmptyNorReplaced) {
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(readBytes(path), content);
 }
+
+TEST_F(ShortcutEncoding, AFifoNamedLikeAFavoriteIsNeitherWaitedOnNorReplaced) {
+    const std::string fifo = dir / "pipe.url", plain = dir / "plain.url";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    writeBytes(plain, "[InternetShortcut]\r\nURL=http://p/\r\n");
+    // In a child with an alarm, so a read that waits for a writer fails the test instead of
+    // hanging the suite.
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::alarm(5);
+        if (mv::ReadShortcutValues(fifo).Readable || !mv::ReadShortcutValues(plain).Readable) ::_exit(2);
+        try {
+            mv::WriteShortcutUrl(fifo, "http://x/");
+            ::_exit(1);
+        } catch (const mv::Error&) {
+            ::_exit(0);
+        }
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    struct stat st {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
