@@ -68,7 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto nearest = mv::CodePage::cp932().fromUtf8(cp.toUtf8(expected));
         const bool bestFit = !url && oldEncoding == mv::ShortcutEncoding::Cp932 && nearest &&
                              changed == cp.fromUtf8Lossy(mv::CodePage::cp932().toUtf8(*nearest));
-        FUZZ_CHECK(changed == expected || bestFit,
+        // CP932 spells some characters twice (NEC and IBM rows); a value read back in the
+        // other spelling is the same text.
+        const bool sameText = changed == expected || cp.toUtf8(changed) == cp.toUtf8(expected);
+        FUZZ_CHECK(sameText || bestFit,
                    "read back \"" + changed + "\" for \"" + expected + "\"");
     }
     if (url)
