@@ -59,4 +59,12 @@ std::vector<std::string> archiveNames(const fs::path& arc);
 // Sets the modification time (seconds) of a file.
 void setMtime(const fs::path& p, std::int64_t seconds);
 
+// A response file in the library's exact list form: a UTF-8 byte order mark, then one name
+// a line.
+inline std::string exactList(const std::vector<std::string>& names) {
+    std::string text = "\xEF\xBB\xBF";
+    for (const auto& n : names) text += n + "\n";
+    return text;
+}
+
 } // namespace lha::test

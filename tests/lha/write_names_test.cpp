@@ -14,13 +14,6 @@ namespace {
 
 using namespace lha::test;
 
-std::string exactList(const std::vector<std::string>& names) {
-    std::string text = "\xEF\xBB\xBF";
-    for (const auto& n : names)
-        text += n + "\n";
-    return text;
-}
-
 RunResult packList(const fs::path& arc, const fs::path& base,
                    const std::vector<std::string>& names) {
     const fs::path list = arc.parent_path() / "names.txt";

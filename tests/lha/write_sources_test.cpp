@@ -22,13 +22,6 @@ namespace {
 
 using namespace lha::test;
 
-std::string exactList(const std::vector<std::string>& names) {
-    std::string text = "\xEF\xBB\xBF";
-    for (const auto& n : names)
-        text += n + "\n";
-    return text;
-}
-
 // The program's form: the names in an exact response file.
 RunResult packList(const fs::path& arc, const fs::path& base, const std::vector<std::string>& names,
                    const std::string& switches = "-+ -p1 -x1 -jso1") {

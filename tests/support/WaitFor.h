@@ -1,8 +1,8 @@
 #pragma once
 // Waiting for something the event loop brings about, as a GoogleTest assertion:
 //   ASSERT_TRUE(mvtest::waitFor([&] { return done; }, 2000));
-// Qt's QTRY_* macros cannot be used inside a GoogleTest test: on time-out they return from
-// the test without recording a failure.
+// Qt's own try-and-wait test macros cannot be used inside a GoogleTest test: on time-out
+// they return from the test without recording a failure.
 
 #include <QTest>
 #include <gtest/gtest.h>
