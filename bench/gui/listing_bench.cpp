@@ -5,9 +5,9 @@
 //          bench_listing <count>    (one size)
 
 #include "app/AppSetup.h"
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "platform/atomicfile.h"
-#include "ui/MOStringGrid.h"
+#include "ui/CheckBoxGrid.h"
 
 #include <QApplication>
 #include <chrono>

@@ -1,8 +1,8 @@
 #include "AppSetup.h"
-#include "SecondaryForms.h"
+#include "SecondaryWindows.h"
 #include "SettingsFile.h"
-#include "Unit1.h"
-#include "splash.h"
+#include "MainWindow.h"
+#include "SplashScreen.h"
 
 #include "platform/dialogs.h"
 #include "platform/error.h"

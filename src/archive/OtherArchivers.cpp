@@ -1,7 +1,7 @@
 #include "OtherArchivers.h"
 
 #include "ArchiverErrors.h"
-#include "CmdOpt.h"
+#include "CommandOptions.h"
 #include "platform/codepage.h"
 #include "platform/library.h"
 

@@ -1,6 +1,6 @@
 #include "FindFile.h"
 
-#include "VB.h"
+#include "MessagePump.h"
 #include "platform/codepage.h"
 #include "platform/fileattr.h"
 

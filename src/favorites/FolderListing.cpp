@@ -1,7 +1,7 @@
 #include "FolderListing.h"
 
 #include "ShortcutFile.h"
-#include "modFileAttr.h"
+#include "HiddenAttribute.h"
 
 #include <dirent.h>
 #include <utility>

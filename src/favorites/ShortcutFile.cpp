@@ -1,6 +1,6 @@
 #include "ShortcutFile.h"
 
-#include "VB2.h"
+#include "TextSplit.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/error.h"

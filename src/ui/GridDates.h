@@ -2,7 +2,7 @@
 // Date texts of the grid's calendar columns: "yy/MM/dd" (dtShort, with the locale's date
 // separator) or "yyyy年MM月dd日" (dtLong), always year first.
 
-#include "ui/MOGridColumn.h"
+#include "ui/GridColumns.h"
 
 #include <QDate>
 #include <QString>

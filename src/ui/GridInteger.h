@@ -1,7 +1,7 @@
 #pragma once
 // Integer texts of the grid's integer columns and spin editor.
 
-#include "ui/MOGridColumn.h"
+#include "ui/GridColumns.h"
 
 #include <optional>
 #include <string>

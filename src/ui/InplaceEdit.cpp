@@ -3,8 +3,8 @@
 #include "platform/codepage.h"
 #include "ui/GridDates.h"
 #include "ui/GridInteger.h"
-#include "ui/MOInplaceCalender.h"
-#include "ui/MOStringGrid.h"
+#include "ui/DropDownCalendar.h"
+#include "ui/CheckBoxGrid.h"
 #include "ui/PopListBox.h"
 #include "ui/SpinButton.h"
 

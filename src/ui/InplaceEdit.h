@@ -4,7 +4,7 @@
 // that drops down a list (cbsList, cbsDropList), raises the grid's OnEditButtonClick
 // (cbsEllipsis), steps a number (cbsSpin) or drops down a month calendar (cbsCalendar).
 
-#include "ui/MOGridColumn.h"
+#include "ui/GridColumns.h"
 #include "ui/StringGrid.h"
 
 #include <QDate>

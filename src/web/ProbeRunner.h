@@ -2,7 +2,7 @@
 // so a window keeps painting and its buttons (a cancel button, say) answer during a request.
 #pragma once
 
-#include "web/UrlChk.h"
+#include "web/UrlProbe.h"
 
 #include <string_view>
 

@@ -1,8 +1,8 @@
 // The component, the LHA binding and the probe against recording stand-in libraries: what
 // exactly reaches the library, and when it is loaded, asked and released.
-#include "archive/ARCHIVES.h"
-#include "archive/ArcHelp.h"
-#include "archive/LHA32.h"
+#include "archive/ArchiveFile.h"
+#include "archive/ArchiverProbe.h"
+#include "archive/LhaArchiver.h"
 #include "platform/fileattr.h"
 #include "platform/library.h"
 #include "support/TestFiles.h"

@@ -1,7 +1,7 @@
 // Command-line building: the builder's rules, the LHA switch order, and the small parsers.
-#include "archive/ARCHIVES.h"
-#include "archive/ArcHelp.h"
-#include "archive/LHA32.h"
+#include "archive/ArchiveFile.h"
+#include "archive/ArchiverProbe.h"
+#include "archive/LhaArchiver.h"
 #include "archive/PackCollector.h"
 #include "platform/codepage.h"
 #include "support/TestFiles.h"

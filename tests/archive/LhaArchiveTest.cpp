@@ -1,7 +1,7 @@
 // End to end: the archive command's sequence through the real LHA library, read back by lhasa.
-#include "archive/ARCHIVES.h"
-#include "archive/ArcHelp.h"
-#include "archive/LHA32.h"
+#include "archive/ArchiveFile.h"
+#include "archive/ArchiverProbe.h"
+#include "archive/LhaArchiver.h"
 #include "platform/codepage.h"
 #include "platform/fileattr.h"
 #include "platform/library.h"

@@ -1,5 +1,5 @@
 #include "favorites/ShortcutFile.h"
-#include "favorites/modFileAttr.h"
+#include "favorites/HiddenAttribute.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/fileattr.h"

@@ -1,12 +1,12 @@
 #pragma once
 // A real main window over a temporary favorites folder and settings file.
 
-#include "app/Unit1.h"
+#include "app/MainWindow.h"
 #include "app/ShellTreeView.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 #include "support/WaitFor.h"
-#include "ui/MOStringGrid.h"
+#include "ui/CheckBoxGrid.h"
 
 #include <QAction>
 #include <QApplication>

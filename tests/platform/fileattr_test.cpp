@@ -1,4 +1,4 @@
-#include "favorites/modFileAttr.h"
+#include "favorites/HiddenAttribute.h"
 #include "platform/fileattr.h"
 #include "support/TestFiles.h"
 

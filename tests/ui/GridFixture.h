@@ -4,7 +4,7 @@
 
 #include "platform/codepage.h"
 #include "ui/JapaneseFonts.h"
-#include "ui/MOStringGrid.h"
+#include "ui/CheckBoxGrid.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 // Placement of the progress bar in a status-bar panel.
 #include "support/WaitFor.h"
-#include "ui/STSPRBAR.h"
+#include "ui/StatusProgressBar.h"
 
 #include <QMainWindow>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "SelectFolderDialog.h"
 
-#include "FolderDialogUnit.h"
+#include "FolderDialogWindow.h"
 #include "FolderTree.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 
 #include "platform/codepage.h"
 #include "platform/error.h"
-#include "ui/STSPRBAR.h"
+#include "ui/StatusProgressBar.h"
 #include "web/ProbeRunner.h"
 
 #include <sys/socket.h>

@@ -3,8 +3,8 @@
 // opener, the font dialog and the folder dialog's modal loop are scripted.
 
 #include "../MainWindowFixture.h"
-#include "app/SecondaryForms.h"
-#include "organize/dialogs/FolderDialogUnit.h"
+#include "app/SecondaryWindows.h"
+#include "organize/dialogs/FolderDialogWindow.h"
 #include "organize/dialogs/FolderTree.h"
 #include "organize/dialogs/SelectFolderDialog.h"
 #include "platform/versioninfo.h"

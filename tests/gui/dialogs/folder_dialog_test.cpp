@@ -1,4 +1,4 @@
-#include "organize/dialogs/FolderDialogUnit.h"
+#include "organize/dialogs/FolderDialogWindow.h"
 #include "organize/dialogs/FolderTree.h"
 #include "organize/dialogs/SelectFolderDialog.h"
 #include "support/TestFiles.h"

@@ -3,16 +3,16 @@
 // Each window is shown over a sample favorites folder and grabbed from the X server.
 
 #include "app/AppSetup.h"
-#include "app/SecondaryForms.h"
+#include "app/SecondaryWindows.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTreeView.h"
-#include "app/Unit1.h"
-#include "organize/dialogs/FolderDialogUnit.h"
+#include "app/MainWindow.h"
+#include "organize/dialogs/FolderDialogWindow.h"
 #include "organize/dialogs/FolderTree.h"
 #include "organize/dialogs/SelectFolderDialog.h"
 #include "platform/dialogs.h"
-#include "ui/MOStringGrid.h"
-#include "ui/URLLink.h"
+#include "ui/CheckBoxGrid.h"
+#include "ui/LinkLabel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "DialogsFixture.h"
 
-#include "ui/URLLink.h"
+#include "ui/LinkLabel.h"
 
 #include <QEnterEvent>
 #include <QLabel>

@@ -4,7 +4,7 @@
 #include "OrganizeFixture.h"
 
 #include "favorites/ShortcutFile.h"
-#include "ui/STSPRBAR.h"
+#include "ui/StatusProgressBar.h"
 
 #include <QScopeGuard>
 

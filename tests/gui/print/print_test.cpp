@@ -4,7 +4,7 @@
 #include "gui/MainWindowFixture.h"
 
 #include "platform/codepage.h"
-#include "ui/AyaGridP.h"
+#include "ui/GridPrinter.h"
 #include "ui/PrintDialog.h"
 
 #include <QFile>

@@ -4,7 +4,7 @@
 
 #include "support/WaitFor.h"
 #include "ui/JapaneseEra.h"
-#include "ui/MOInplaceCalender.h"
+#include "ui/DropDownCalendar.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

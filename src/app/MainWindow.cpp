@@ -1,0 +1,466 @@
+#include "MainWindow.h"
+
+#include "ShellTreeView.h"
+#include "archive/ArchiveFile.h"
+#include "archive/ArchiverProbe.h"
+#include "favorites/MessagePump.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/error.h"
+#include "ui/JapaneseFonts.h"
+#include "ui/CheckBoxGrid.h"
+#include "ui/StatusProgressBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHash>
+#include <QMenu>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace mv {
+namespace {
+
+const QColor kFixedColor(223, 223, 223);
+const QColor kGridBackground(214, 211, 222);
+const QColor kHiddenRow(190, 190, 255);
+
+// Disables the tree and the grid and shows the busy cursor until it goes out of scope.
+class BusyState {
+public:
+    BusyState(QWidget* tree, QWidget* grid) : tree_(tree), grid_(grid) {
+        grid_->setEnabled(false);
+        tree_->setEnabled(false);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~BusyState() {
+        QApplication::restoreOverrideCursor();
+        grid_->setEnabled(true);
+        tree_->setEnabled(true);
+    }
+
+private:
+    QWidget* tree_;
+    QWidget* grid_;
+};
+
+} // namespace
+
+TForm1::TForm1(std::string settingsPath, QWidget* splash)
+    : ArchiveFile1(std::make_unique<TArchiveFile>()), ArcHelp1(std::make_unique<TArcHelp>()),
+      settings_(std::move(settingsPath)), splash_(splash) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Markvane"));
+    setFont(MsPGothicFont(12));
+    resize(730, 494);
+    BuildLayout();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+QAction* TForm1::Action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void TForm1::BuildLayout() {
+    Bars = BuildCommands(this);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("Splitter1"));
+    splitter->setHandleWidth(3);
+    splitter->setChildrenCollapsible(false);
+
+    ShellTreeView1 = new TShellTreeView(splitter);
+    ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
+    ShellTreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ShellTreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        Bars.folderMenu->popup(ShellTreeView1->viewport()->mapToGlobal(p));
+    });
+    connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { Guarded([this] { ShellTreeView1Change(); }); });
+    connect(ShellTreeView1, &TShellTreeView::DropRequested, this, [this](const QPoint& pos) {
+        // The drop ends quietly on any error; nothing reaches the error box.
+        try {
+            ShellTreeView1DragDrop(pos);
+        } catch (...) {
+        }
+    });
+
+    auto* panel = new QWidget(splitter);
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->setSpacing(0);
+    panelLayout->addWidget(Bars.sortBar);
+    StringGrid1 = new TMOStringGrid(panel);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+        Bars.listMenu->popup(StringGrid1->viewport()->mapToGlobal(p));
+    });
+    panelLayout->addWidget(StringGrid1);
+
+    splitter->addWidget(ShellTreeView1);
+    splitter->addWidget(panel);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({169, 558});
+    setCentralWidget(splitter);
+
+    StatusBar1 = new TStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(17 + 2);
+    StatusBar1->AddPanel(100);
+    StatusBar1->AddPanel(50);
+    setStatusBar(StatusBar1);
+    StatusProgressBar1 = new TStatusProgressBar(this);
+    StatusProgressBar1->setObjectName(QStringLiteral("StatusProgressBar1"));
+    StatusProgressBar1->setRange(0, 100);
+    StatusProgressBar1->setValue(0);
+    StatusProgressBar1->setStatusBar(StatusBar1);
+
+    ConnectCommands();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(100);
+    connect(Timer1, &QTimer::timeout, this, [this] { UpdateCommandStates(); });
+}
+
+void TForm1::ConnectCommands() {
+    Connect("TB_End", &TForm1::TB_EndClick);
+    Connect("TB_Refresh", &TForm1::TB_RefreshClick);
+    Connect("TB_EasyView", &TForm1::TB_EasyViewClick);
+    Connect("TB_CheckOn", &TForm1::TB_CheckOnClick);
+    Connect("TB_CheckOff", &TForm1::TB_CheckOffClick);
+    Connect("TB_CheckChange", &TForm1::TB_CheckChangeClick);
+    Connect("TB_SortBySite", &TForm1::TB_SortBySiteClick);
+    Connect("TB_SortByURL", &TForm1::TB_SortByURLClick);
+    Connect("TB_Copy", &TForm1::TB_CopyClick);
+    Connect("TB_Cut", &TForm1::TB_CutClick);
+    Connect("TB_Paste", &TForm1::TB_PasteClick);
+    Connect("TB_CheckCopy", &TForm1::TB_CheckCopyClick);
+    Connect("TB_CheckCut", &TForm1::TB_CheckCutClick);
+    Connect("TB_Delete", &TForm1::TB_DeleteClick);
+    Connect("TB_CheckDelete", &TForm1::TB_CheckDeleteClick);
+    Connect("TB_HideChange", &TForm1::TB_HideChangeClick);
+    Connect("TB_CheckHideChange", &TForm1::TB_CheckHideChangeClick);
+    Connect("TB_Folder_Hide", &TForm1::TB_Folder_HideClick);
+    Connect("TB_Folder_New", &TForm1::TB_Folder_NewClick);
+    Connect("TB_Folder_Copy", &TForm1::TB_Folder_CopyClick);
+    Connect("TB_Folder_Cut", &TForm1::TB_Folder_CutClick);
+    Connect("TB_Folder_Paste", &TForm1::TB_Folder_PasteClick);
+    Connect("TB_Folder_Delete", &TForm1::TB_Folder_DeleteClick);
+    Connect("TB_Add", &TForm1::TB_AddClick);
+    Connect("TB_Property", &TForm1::TB_PropertyClick);
+    Connect("TB_ChangeFavoiteDir", &TForm1::TB_ChangeFavoiteDirClick);
+    Connect("TB_Col", &TForm1::TB_ColClick);
+    Connect("TB_Font", &TForm1::TB_FontClick);
+    Connect("TB_Version", &TForm1::TB_VersionClick);
+    Connect("TB_ShowBrowser", &TForm1::TB_ShowBrowserClick);
+    Connect("TBHelp", &TForm1::TBHelpClick);
+    Connect("TB_GetDate", &TForm1::TB_GetDateClick);
+    Connect("TB_CheckGetDate", &TForm1::TB_CheckGetDateClick);
+    Connect("TB_CheckGetDateCancel", &TForm1::TB_CheckGetDateCancelClick);
+    Connect("TBArchive", &TForm1::TBArchiveClick);
+    Connect("TB_Print", &TForm1::TB_PrintClick);
+}
+
+void TForm1::Connect(const char* name, void (TForm1::*handler)()) {
+    for (const char* suffix : {"", "_Toolbar"}) {
+        if (QAction* a = Action((std::string(name) + suffix).c_str()))
+            connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+    }
+}
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const Error& e) {
+        Dialogs::current().showError(e.text());
+    } catch (const std::exception& e) {
+        Dialogs::current().showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TForm1::FormCreate() {
+    // The grid as the window lays it out.
+    TMOGridColumns& columns = StringGrid1->GridColumns();
+    StringGrid1->setColCount(5);
+    StringGrid1->setFixedCols(0);
+    StringGrid1->setDefaultRowHeight(20);
+    StringGrid1->setFont(MsPGothicFont(12));
+    const TImeMode ime[5] = {imDisable, imOpen, imDisable, imDisable, imHira};
+    for (int c = 0; c < 5; ++c) {
+        columns[c].setImeMode(ime[c]);
+        columns[c].setButtonStyle(c == 0 ? cbsCheckBox : cbsSimple);
+        columns[c].setCanEdit(true);
+        columns[c].setFont(MsPGothicFont(12));
+        columns[c].setFixCellFont(MsPGothicFont(12));
+        columns[c].setColor(Qt::white);
+    }
+    StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) {
+        Guarded([&] { StringGrid1SelectCell(col, row, canSelect); });
+    };
+    StringGrid1->OnExit = [this] { Guarded([this] { StringGrid1Exit(); }); };
+    StringGrid1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+        Guarded([&] { StringGrid1MouseDown(button, x, y); });
+    };
+    StringGrid1->OnDrawCell = [this](int col, int row, const QRect& rect, TGridDrawState,
+                                     QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
+
+    ItemClipboard.clear();
+    ShfOperation1.OperationF = foMOVE;
+    ShfOperation1.Options.ALLOWUNDO = true;
+    StringGrid1->setFixedColor(kFixedColor);
+    StringGrid1->setColor(kGridBackground);
+    StringGrid1->setColCount(5);
+    StringGrid1->setCells(1, 0, fromQt(QStringLiteral("サイト名")));
+    StringGrid1->setCells(2, 0, "URL");
+    StringGrid1->setCells(3, 0, fromQt(QStringLiteral("更新日")));
+    StringGrid1->setCells(4, 0, fromQt(QStringLiteral("コメント")));
+    StringGrid1->setColWidths(0, 40);
+    StringGrid1->setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine |
+                            goRowSizing | goColSizing | goEditing | goThumbTracking);
+    StringGrid1->setRowCount(1);
+    DefaultTextColumnWidth = StringGrid1->ColWidths(1);
+    ListingEnabled = true;
+    StartupRootPath = ShellTreeView1->SelectedPath();
+    UpdateCommandStates();
+    Timer1->start();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    Guarded([this] { FormShow(); });
+}
+
+void TForm1::FormShow() {
+    ShellTreeView1Change();
+    PumpMessages();
+
+    auto releaseSplash = [this] {
+        if (!splash_) return;
+        splash_->hide();
+        splash_->deleteLater();
+        splash_ = nullptr;
+    };
+    const std::string path = settings_.ReadString("FavoriteFolder", "Path", StartupRootPath);
+    if (path != StartupRootPath) {
+        try {
+            ShellTreeView1->setRoot(toQt(path));
+        } catch (const Error&) {
+            // The splash must not stay on screen for the rest of the run.
+            releaseSplash();
+            throw;
+        }
+    }
+    move(x(), int(settings_.ReadInteger("FormPosition", "Top", y())));
+    move(int(settings_.ReadInteger("FormPosition", "Left", x())), y());
+    resize(int(settings_.ReadInteger("FormPosition", "Width", width())), height());
+    resize(width(), int(settings_.ReadInteger("FormPosition", "Height", height())));
+    if (settings_.ReadBool("FormView", "EasyMode", false)) {
+        Action("TB_EasyView")->setChecked(true);
+        ApplyViewMode();
+    }
+    releaseSplash();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    try {
+        FormCloseQuery();
+        event->accept();
+    } catch (const Error& e) {
+        // The settings could not be written: say so; the window stays open and usable.
+        Dialogs::current().showError(e.text());
+        event->ignore();
+    }
+}
+
+void TForm1::FormCloseQuery() {
+    settings_.WriteString("FavoriteFolder", "Path", fromQt(ShellTreeView1->Root()));
+    settings_.WriteInteger("FormPosition", "Top", y());
+    settings_.WriteInteger("FormPosition", "Left", x());
+    settings_.WriteInteger("FormPosition", "Width", width());
+    settings_.WriteInteger("FormPosition", "Height", height());
+    settings_.WriteBool("FormView", "EasyMode", Action("TB_EasyView")->isChecked());
+    // Released only once the settings are safe, so a failed close leaves it intact.
+    ItemClipboard.clear();
+}
+
+void TForm1::TB_EndClick() {
+    const MsgButton answer = Dialogs::current().message(
+        MsgType::Confirmation, QStringLiteral("終了します\r\nよろしいですか？"), mbYes | mbNo);
+    if (answer == mbYes) close();
+}
+
+void TForm1::TB_RefreshClick() {
+    if (Busy()) return;
+    ShellTreeView1->hide();
+    StringGrid1->hide();
+    const auto show = qScopeGuard([this] {
+        ShellTreeView1->show();
+        StringGrid1->show();
+    });
+    ShellTreeView1->Refresh();
+}
+
+void TForm1::TB_EasyViewClick() { ApplyViewMode(); }
+
+void TForm1::ApplyViewMode() {
+    const bool easy = Action("TB_EasyView")->isChecked();
+    for (const char* name : ViewModeItems()) {
+        QAction* a = Action(name);
+        if (!a) continue;
+        for (QObject* o : a->associatedObjects()) {
+            auto* button = qobject_cast<QToolButton*>(o);
+            if (!button) continue;
+            const bool hasImage = !a->icon().isNull();
+            button->setToolButtonStyle(!easy ? Qt::ToolButtonTextBesideIcon
+                                       : hasImage ? Qt::ToolButtonIconOnly
+                                                  : Qt::ToolButtonTextOnly);
+        }
+        if (a->property("hint").toString().isEmpty()) {
+            a->setProperty("hint", a->text());
+            a->setToolTip(a->text());
+        }
+    }
+}
+
+void TForm1::UpdateCommandStates() {
+    // The final state of each item is worked out first and set once, so nothing flickers.
+    QHash<QAction*, bool> state;
+    auto both = [&](const char* name, bool on) {
+        for (const char* suffix : {"", "_Toolbar"})
+            if (QAction* a = Action((std::string(name) + suffix).c_str())) state[a] = on;
+    };
+    both("TB_Folder_Paste", !FolderClipboard.empty());
+    // Every list item, submenus and their contents included, is enabled...
+    for (const QList<QAction*>& items : {Bars.listMenu->actions(), Bars.listToolbar->actions()}) {
+        for (QAction* a : items) {
+            state[a] = true;
+            if (a->menu())
+                for (QAction* inner : a->menu()->actions()) state[inner] = true;
+        }
+    }
+    // ...except those that need a listed favorite.
+    if (StringGrid1->RowCount() < 2) {
+        for (const char* name : {"TBSubmenu_Check", "TB_ShowBrowser", "TB_Copy", "TB_Cut",
+                                 "TB_Delete", "TB_HideChange", "TB_GetDate", "TB_Property"})
+            both(name, false);
+    }
+    StringGrid1->setCells(0, 0, "0");
+    bool marked = false;
+    for (int r = 1; r < StringGrid1->RowCount() && !marked; ++r)
+        marked = StringGrid1->Cells(0, r) == "1";
+    both("TBSubmenu_CheckEdit", marked);
+    both("TB_Paste", !ItemClipboard.empty());
+    for (auto it = state.cbegin(); it != state.cend(); ++it) it.key()->setEnabled(it.value());
+}
+
+void TForm1::ClearGridRows() {
+    for (int r = 1; r < StringGrid1->RowCount(); ++r)
+        for (int c = 0; c < StringGrid1->ColCount(); ++c) StringGrid1->setCells(c, r, {});
+}
+
+void TForm1::WidenColumnToFit(int col, int row) {
+    const int width = StringGrid1->TextWidth(StringGrid1->Cells(col, row)) + 10;
+    if (width > StringGrid1->ColWidths(col)) StringGrid1->setColWidths(col, width);
+}
+
+void TForm1::ShellTreeView1Change() {
+    ForgetRow();
+    if (!ListingEnabled) return;
+    if (listing_) {
+        // A change of folder while a listing runs: list again once this one is done.
+        relistWanted_ = true;
+        return;
+    }
+    listing_ = true;
+    const auto done = qScopeGuard([this] { listing_ = false; });
+    do {
+        relistWanted_ = false;
+        BusyState busy(ShellTreeView1, StringGrid1);
+        ClearGridRows();
+        FindFile1.IsFindSub = false;
+        FindFile1.FolderName = ShellTreeView1->SelectedPath();
+        FindFile1.FileMask = {"*.url"};
+        FindFile1.CheckTimeIs = tmNone;
+        FindFile1.OnFind = [this](const std::string& name, const std::string& path,
+                                  const TSearchRec& rec, bool&) { AddFoundFile(name, path, rec.Attr); };
+        Listing.clear();
+        if (!FindFile1.FolderName.empty()) FindFile1.Execute();
+        ShowListingNotice(FindFile1.FolderName);
+        PumpMessages();
+        StringGrid1->setColWidths(1, DefaultTextColumnWidth);
+        StringGrid1->setColWidths(2, DefaultTextColumnWidth);
+        const int n = int(Listing.size());
+        StringGrid1->setRowCount(n + 1);
+        if (StringGrid1->RowCount() > 1) StringGrid1->setFixedRows(1);
+        else StringGrid1->setFixedRows(0);
+        for (int i = 0; i < n && !relistWanted_; ++i) {
+            const int r = i + 1;
+            PumpMessages();
+            if (i >= int(Listing.size())) break;
+            const FavoriteEntry& e = Listing[size_t(i)];
+            StringGrid1->setCells(0, r, "0");
+            StringGrid1->setCells(1, r, e.SiteName);
+            StringGrid1->setCells(2, r, e.Url);
+            StringGrid1->setCells(3, r, {});
+            StringGrid1->setCells(4, r, e.Comment);
+            WidenColumnToFit(1, r);
+            WidenColumnToFit(2, r);
+        }
+    } while (relistWanted_);
+    // The cell that is current when a listing ends gets no selection event; remembering its
+    // row here keeps what is typed into it from being lost.
+    RememberRow(StringGrid1->Row());
+}
+
+
+void TForm1::ShowListingNotice(const std::string& folder) {
+    // On the status line, so a listing is never held up by a question.
+    QString notice;
+    const auto unreadable = std::count_if(Listing.cbegin(), Listing.cend(),
+                                          [](const FavoriteEntry& e) { return !e.Readable; });
+    if (!folder.empty() && !CanListFolder(folder))
+        notice = QStringLiteral("フォルダを読み込めません: ") + toQt(folder);
+    else if (unreadable > 0)
+        notice = QStringLiteral("読み込めないお気に入りが %1 件あります (変更は書き込みません)").arg(unreadable);
+    StatusBar1->setPanelText(1, fromQt(notice));
+}
+
+void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes) {
+    PumpMessages();
+    Listing.push_back(ReadFavorite(path, fileName, attributes));
+}
+
+void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter) {
+    try {
+        if (row == 0) {
+            painter.fillRect(rect, kFixedColor);
+            if (col >= 1) painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                                           toQt(StringGrid1->Cells(col, row)));
+            return;
+        }
+        if (col < 1 || col > 4 || Listing.empty()) return;
+        const bool hidden = row - 1 < int(Listing.size()) && Listing[size_t(row - 1)].Hidden == 1;
+        painter.fillRect(rect, hidden ? kHiddenRow : QColor(Qt::white));
+        painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         toQt(StringGrid1->Cells(col, row)));
+    } catch (...) {
+        // Painting one cell must never end the paint of the others.
+    }
+}
+
+} // namespace mv

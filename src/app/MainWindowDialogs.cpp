@@ -1,0 +1,109 @@
+// The main window's commands that open the secondary windows, the folder dialog, the font
+// dialog, the browser and the help page.
+
+#include "MainWindow.h"
+
+#include "SecondaryWindows.h"
+#include "ShellTreeView.h"
+#include "favorites/ShortcutFile.h"
+#include "organize/dialogs/SelectFolderDialog.h"
+#include "platform/codepage.h"
+#include "platform/dialogs.h"
+#include "platform/library.h"
+#include "ui/CheckBoxGrid.h"
+#include "web/shellexec.h"
+
+namespace mv {
+namespace {
+
+// The main window's folder dialog, made at its first use; its Path is kept for the run so
+// the dialog reopens at the folder chosen last.
+TSelectFolderDialog& SelectFolderDialog1(TForm1& form) {
+    auto* dialog = form.findChild<TSelectFolderDialog*>(QStringLiteral("SelectFolderDialog1"),
+                                                        Qt::FindDirectChildrenOnly);
+    if (!dialog) {
+        dialog = new TSelectFolderDialog(&form);
+        dialog->setObjectName(QStringLiteral("SelectFolderDialog1"));
+        dialog->DialogLeft = 0;
+        dialog->DialogTop = 0;
+    }
+    return *dialog;
+}
+
+} // namespace
+
+void TForm1::TB_AddClick() {
+    if (Busy() || !frmAdd) return;
+    frmAdd->show();
+    frmAdd->raise();
+    frmAdd->activateWindow();
+}
+
+void TForm1::TB_PropertyClick() {
+    if (Busy() || !frmProperty) return;
+    const int row = StringGrid1->Row();
+    if (row < 1 || row >= StringGrid1->RowCount() || Listing.empty()) return;
+    frmProperty->Load(
+        row, {StringGrid1->Cells(1, row), StringGrid1->Cells(2, row), StringGrid1->Cells(4, row)},
+        StringGrid1->Cells(3, row));
+    CommitRowEdits();
+    RememberRow(row);
+    frmProperty->show();
+    frmProperty->raise();
+    frmProperty->activateWindow();
+}
+
+void TForm1::TB_ChangeFavoiteDirClick() {
+    if (Busy()) return;
+    if (Dialogs::current().message(MsgType::Confirmation,
+                                   QStringLiteral("読み込むお気に入りフォルダを変更しますか？"),
+                                   mbYes | mbNo) != mbYes)
+        return;
+    TSelectFolderDialog& dialog = SelectFolderDialog1(*this);
+    dialog.Root = rfDesktop;
+    dialog.setText(QStringLiteral("フォルダを選択し、OKを押してください"));
+    if (!dialog.Execute()) return;
+    // The tree refuses a folder it cannot open ("パス設定エラー") and keeps its root.
+    ShellTreeView1->setRoot(dialog.Path);
+}
+
+void TForm1::TB_ColClick() {
+    if (!Form2) return;
+    Form2->show();
+    Form2->raise();
+    Form2->activateWindow();
+}
+
+void TForm1::TB_FontClick() {
+    TMOGridColumns& columns = StringGrid1->GridColumns();
+    const std::optional<QFont> font = ChooseFont(columns[1].Font(), this);
+    if (!font) return;
+    // The text columns and the tree only: the titles, the check marks and the grid's own
+    // font (which the printer and the width measurements use) keep theirs.
+    for (int c = 1; c <= 4; ++c)
+        columns[c].setFont(*font);
+    ShellTreeView1->setFont(*font);
+}
+
+void TForm1::TB_VersionClick() {
+    if (!frmVersion) return;
+    frmVersion->show();
+    frmVersion->raise();
+    frmVersion->activateWindow();
+}
+
+void TForm1::TB_ShowBrowserClick() {
+    const int row = StringGrid1->Row();
+    if (row < 1 || row >= StringGrid1->RowCount()) return;
+    // Only web addresses: a URL cell can hold a path to a program or a file: URL, which the
+    // desktop would run or open.
+    const QUrl url = WebAddress(toQt(StringGrid1->Cells(2, row)));
+    if (url.isValid()) ShellOpen(url);
+}
+
+void TForm1::TBHelpClick() {
+    // Nothing is reported: a missing page is the desktop's to show.
+    ShellOpenFile(toQt(library::executableFolder()) + QStringLiteral("/help.htm"));
+}
+
+} // namespace mv

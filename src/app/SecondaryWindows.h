@@ -1,0 +1,19 @@
+#pragma once
+// The four secondary windows, created at start and kept for the run: the version window, the
+// add-site dialog, the property window and the column width window.
+
+#include "organize/dialogs/AddSiteWindow.h"
+#include "organize/dialogs/PropertyWindow.h"
+#include "ui/ColumnWidthWindow.h"
+#include "ui/VersionWindow.h"
+
+namespace mv {
+
+class TForm1;
+
+// Creates the four windows in start-up order and hands them to the main window, which they
+// disable while they are shown. They are windows of their own (a disabled main window would
+// disable its child windows too) and go with the main window.
+void CreateSecondaryForms(TForm1& form);
+
+} // namespace mv
