@@ -1,10 +1,17 @@
 # One place for the language level, warnings and Qt's strictness switches.
 add_library(markvane_options INTERFACE)
 target_compile_features(markvane_options INTERFACE cxx_std_20)
-target_compile_options(markvane_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_options(markvane_options INTERFACE -Wall -Wextra -Wpedantic -Wcast-qual -Wshadow
+  $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast -Woverloaded-virtual -Wnon-virtual-dtor>)
 target_compile_definitions(markvane_options INTERFACE
   QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
-  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_DISABLE_DEPRECATED_BEFORE=0x060400)
+
+# CI builds with every warning an error, so none can creep in.
+option(MARKVANE_WERROR "Treat warnings as errors" OFF)
+if(MARKVANE_WERROR)
+  target_compile_options(markvane_options INTERFACE -Werror)
+endif()
 
 # AddressSanitizer and UndefinedBehaviorSanitizer for everything built in this tree. Meant for
 # a build of the non-GUI libraries and their tests (tests/ then leaves out the widget tests).

@@ -429,9 +429,9 @@ void Lh5Encoder::writeBlock(bool last) {
 
     // Costs for the next block's match decisions; symbols unused here are assumed rare.
     if (!last) {
-        const std::uint64_t bits = bits_.bitCount() - blockStartBits;
+        const std::uint64_t blockBits = bits_.bitCount() - blockStartBits;
         bitsPerByte16_ = static_cast<unsigned>(std::clamp<std::uint64_t>(
-            bits * 16 / std::max<std::uint64_t>(blockBytes_, 1), 8, 16 * 9));
+            blockBits * 16 / std::max<std::uint64_t>(blockBytes_, 1), 8, 16 * 9));
         for (unsigned c = 0; c < kNumC; ++c)
             cCost_[c] = cLen[c] ? cLen[c] : (cUsed <= 1 ? 1 : 16);
         for (unsigned p = 0; p < kNumP; ++p)

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs (only those missing), then
-# configures and builds into ./build. Safe to run again and again.
+# configures and builds into ./build. Safe to run again and again. Arguments go to CMake's
+# configure step (scripts/test.sh passes -DMARKVANE_WERROR=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  g++ cmake ninja-build pkg-config make
+  g++ cmake ninja-build pkg-config make clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   libgl-dev libcurl4-openssl-dev libicu-dev libattr1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -28,5 +29,5 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 cmake --build build -j2

@@ -2,16 +2,15 @@
 # Builds everything and runs the whole test suite; ends with ctest's summary.
 # First the libraries without widgets and their tests run once more, built with ASan and UBSan
 # in ./build-asan (MARKVANE_SKIP_SANITIZE=1 leaves that out); any failure of either run fails
-# the script.
+# the script. Warnings are errors here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh -DMARKVANE_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
 
 sanitized=0
 if [ "${MARKVANE_SKIP_SANITIZE:-0}" != 1 ]; then
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARKVANE_SANITIZE=ON \
-    -DMARKVANE_BUILD_BENCH=OFF >/dev/null
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARKVANE_SANITIZE=ON >/dev/null
   # Each test is an executable target of its own name; building just those leaves the
   # program and its widget libraries out.
   mapfile -t tests < <(ctest --test-dir build-asan -N | sed -n 's/^ *Test *#[0-9]*: //p')
