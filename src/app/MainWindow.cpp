@@ -88,11 +88,8 @@ void TForm1::BuildLayout() {
     });
     connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { Guarded([this] { ShellTreeView1Change(); }); });
     connect(ShellTreeView1, &TShellTreeView::DropRequested, this, [this](const QPoint& pos) {
-        // The drop ends quietly on any error; nothing reaches the error box.
-        try {
-            ShellTreeView1DragDrop(pos);
-        } catch (...) {
-        }
+        ignoreFailure("a drop ends quietly on any error; what the move did so far stays done",
+                      [&] { ShellTreeView1DragDrop(pos); });
     });
 
     auto* panel = new QWidget(splitter);
@@ -446,7 +443,7 @@ void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, 
 }
 
 void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter) {
-    try {
+    ignoreFailure("painting one cell must never end the paint of the others", [&] {
         if (row == 0) {
             painter.fillRect(rect, kFixedColor);
             if (col >= 1) painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -458,9 +455,7 @@ void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& 
         painter.fillRect(rect, hidden ? kHiddenRow : QColor(Qt::white));
         painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          toQt(StringGrid1->Cells(col, row)));
-    } catch (...) {
-        // Painting one cell must never end the paint of the others.
-    }
+    });
 }
 
 } // namespace mv

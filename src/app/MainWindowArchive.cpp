@@ -7,6 +7,7 @@
 #include "archive/LhaArchiver.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/error.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,11 +105,11 @@ void TForm1::TBArchiveClick() {
     }
     if (written && scratch &&
         std::rename(QFile::encodeName(target).constData(), QFile::encodeName(*chosen).constData()) != 0) {
-        const int error = errno;
+        const std::error_code error = lastError();
         Dialogs::current().message(
             MsgType::Error,
-            QStringLiteral("書庫を置き換えられませんでした (エラー %1)。元の書庫はそのままです。")
-                .arg(error),
+            QStringLiteral("書庫を置き換えられませんでした: %1\r\n元の書庫はそのままです。")
+                .arg(reasonText(error)),
             mbOK);
         return;
     }

@@ -7,6 +7,7 @@
 #include "favorites/MessagePump.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
+#include "platform/error.h"
 #include "ui/CheckBoxGrid.h"
 #include "ui/StatusProgressBar.h"
 #include "web/ProbeRunner.h"
@@ -36,10 +37,7 @@ std::string DateCellText(const UrlProbeResult& result) {
 // Message processing inside cleanup: it runs while an error may be unwinding, so nothing may
 // escape from it.
 void PumpQuietly() noexcept {
-    try {
-        PumpMessages();
-    } catch (...) {
-    }
+    ignoreFailure("cleanup runs while another error may be unwinding", [] { PumpMessages(); });
 }
 
 } // namespace

@@ -43,10 +43,9 @@ bool renameFavorite(const std::string& from, const std::string& to) {
         tellError(toQt(to) + QStringLiteral("\r\n同じ名前のお気に入りが既にあります"));
         return false;
     }
-    if (MoveFileA(source, to)) return true;
-    const int err = errno;
-    tellError(toQt(from) + QStringLiteral("\r\nの名前を変更できません: ") +
-              QString::fromLocal8Bit(std::strerror(err)));
+    const std::error_code ec = MoveFileA(source, to);
+    if (!ec) return true;
+    tellError(toQt(from) + QStringLiteral("\r\nの名前を変更できません: ") + reasonText(ec));
     return false;
 }
 

@@ -66,8 +66,8 @@ std::vector<std::string> selectedRowPath(TForm1& f) {
 void toggleHidden(TForm1& f, const std::vector<std::string>& paths) {
     QStringList failed;
     for (const std::string& path : paths)
-        if (!ToggleHiddenAttribute(path))
-            failed << toQt(path) + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
+        if (const std::error_code ec = ToggleHiddenAttribute(path))
+            failed << toQt(path) + QStringLiteral(": ") + reasonText(ec);
     f.ShellTreeView1Change();
     if (!failed.isEmpty())
         Dialogs::current().message(MsgType::Error,
@@ -169,7 +169,7 @@ void TForm1::TB_Folder_NewClick() {
     TreeAndGridAway away(*this, false);
     // "a\b" makes "b" inside an existing "a", as the add-site dialog reads a site name.
     const std::string path = PathBelow(ShellTreeView1->SelectedPath(), fromQt(*name));
-    if (::mkdir(path.c_str(), 0777) != 0) throw Error(QStringLiteral("I/O error %1").arg(errno));
+    if (::mkdir(path.c_str(), 0777) != 0) throw fileError(path, lastError());
     PumpMessages();
     ShellTreeView1->Refresh();
 }
@@ -236,21 +236,17 @@ void TForm1::ShellTreeView1DragDrop(const QPoint& pos) {
         Dialogs::current().message(MsgType::Warning, QStringLiteral("ルートフォルダは移動できません"), mbOK);
         return;
     }
-    try {
-        ShellTreeView1->selectPath(target);
-        ItemClipboard.clear();
-        ClipboardMode = false;
-        FolderClipboard = fromQt(dragged);
-        ShfOperation1.ToFiles.clear();
-        ShfOperation1.FromFFList = {FolderClipboard};
-        ShfOperation1.OperationF = foMOVE;
-        ShfOperation1.ToFolder = fromQt(target);
-        ShfOperation1.Execute();
-        ShellTreeView1->Refresh();
-        FolderClipboard.clear();
-    } catch (const std::exception&) {
-        // A failed drop ends quietly; what the move did so far stays done.
-    }
+    ShellTreeView1->selectPath(target);
+    ItemClipboard.clear();
+    ClipboardMode = false;
+    FolderClipboard = fromQt(dragged);
+    ShfOperation1.ToFiles.clear();
+    ShfOperation1.FromFFList = {FolderClipboard};
+    ShfOperation1.OperationF = foMOVE;
+    ShfOperation1.ToFolder = fromQt(target);
+    ShfOperation1.Execute();
+    ShellTreeView1->Refresh();
+    FolderClipboard.clear();
 }
 
 } // namespace mv

@@ -38,7 +38,8 @@ bool SettingsFile::ReadBool(const char* section, const char* key, bool def) cons
 }
 
 void SettingsFile::WriteString(const char* section, const char* key, const std::string& value) {
-    if (!profile::writeString(path_, section, key, value)) throw cannotWriteError(path_);
+    if (const std::error_code ec = profile::writeString(path_, section, key, value))
+        throw cannotWriteError(path_);
 }
 
 void SettingsFile::WriteInteger(const char* section, const char* key, long long value) {

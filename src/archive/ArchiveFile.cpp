@@ -4,6 +4,7 @@
 #include "OtherArchivers.h"
 #include "PackCollector.h"
 #include "DiskNames.h"
+#include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/library.h"
@@ -104,8 +105,8 @@ public:
         });
         for (const std::string& name : diskNames)
             text += Utf8NameOf(name) + (lineBreaks ? '\0' : '\n');
-        const bool written = writeAll(fd, text);
-        if (::close(fd) != 0 || !written) {
+        const std::error_code written = writeAll(fd, text);
+        if (::close(fd) != 0 || written) {
             ::unlink(diskPath_.c_str());
             throw cannotWriteError(ProgramNameLossy(diskPath_));
         }
@@ -117,16 +118,6 @@ public:
     std::string Argument() const { return '@' + ProgramNameLossy(diskPath_); }
 
 private:
-    static bool writeAll(int fd, std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t n = ::write(fd, text.data(), text.size());
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            text.remove_prefix(static_cast<size_t>(n));
-        }
-        return true;
-    }
-
     std::string diskPath_;
 };
 

@@ -3,11 +3,10 @@
 #include "ArchiverOptions.h"
 #include "DiskNames.h"
 #include "platform/codepage.h"
+#include "platform/atomicfile.h"
 #include "platform/error.h"
 
 #include <QStringList>
-
-#include <fstream>
 
 namespace mv {
 
@@ -89,11 +88,11 @@ void TCmdOpt::AddFileList(std::string_view name, const std::vector<std::string>&
 
 int TCmdOpt::AddResponseFile(const std::vector<std::string>& files,
                              const std::string& responseFile) {
-    std::ofstream out(DiskNameOf(responseFile), std::ios::binary | std::ios::trunc);
+    std::string text;
     for (const std::string& file : files)
-        out << '"' << file << "\"\r\n";
-    out.close();
-    if (!out) throw cannotWriteError(responseFile);
+        text += '"' + file + "\"\r\n";
+    // Replaced whole or not at all: a failed write leaves an older list as it was.
+    if (writeFileAtomically(DiskNameOf(responseFile), text)) throw cannotWriteError(responseFile);
     AddStrOption({}, '@' + responseFile);
     return static_cast<int>(files.size());
 }

@@ -57,9 +57,9 @@ public:
     // an empty or not-set folder.
     void AddPathOption(std::string_view name, const std::string& dir);
     void AddFileList(std::string_view name, const std::vector<std::string>& files);
-    // Writes the names, each quoted and ended by CR LF, into `responseFile` (replacing it) and
-    // appends ` "@responseFile"`. Returns the number of names. Throws mv::Error when the file
-    // cannot be written.
+    // Writes the names, each quoted and ended by CR LF, into `responseFile` (replacing it in one
+    // step) and appends ` "@responseFile"`. Returns the number of names. Throws mv::Error when
+    // the file cannot be written; an existing file is then unchanged.
     int AddResponseFile(const std::vector<std::string>& files, const std::string& responseFile);
 
 private:

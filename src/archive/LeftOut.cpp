@@ -1,6 +1,7 @@
 #include "LeftOut.h"
 
 #include "platform/codepage.h"
+#include "platform/error.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +16,7 @@ QString errorText(int error) {
     case ELOOP: return QStringLiteral("リンクが循環しています");
     case ENOENT: return QStringLiteral("見つかりません");
     case EIO: return QStringLiteral("入出力エラー");
-    default: return QStringLiteral("エラー %1").arg(error);
+    default: return reasonText(std::error_code(error, std::generic_category()));
     }
 }
 

@@ -2,13 +2,15 @@
 
 #include "ArchiverErrors.h"
 #include "CommandOptions.h"
+#include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/library.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -22,6 +24,23 @@ template <typename Dll, typename... Args> TCustomArchiverDll& shared(Args&&... a
     static Dll dll(std::forward<Args>(args)...);
     return dll;
 }
+
+// A file opened for reading, closed when this goes.
+class SourceFile {
+public:
+    explicit SourceFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC)) {}
+    ~SourceFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    SourceFile(const SourceFile&) = delete;
+    SourceFile& operator=(const SourceFile&) = delete;
+    bool open() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
 
 bool besideProgram(const std::string& file) {
     std::error_code ec;
@@ -276,14 +295,15 @@ int TSevenZip32::MakeSfx(void*, const std::string& arcFile, TOutputBuffer& outpu
     }
     if (found.empty()) throw ESfxNoRequiredFile("7z", module, "Win32");
 
-    const fs::path target = fs::path(arcFile).replace_extension(".exe");
-    std::ifstream sfx(found, std::ios::binary), arc(arcFile, std::ios::binary);
-    if (!sfx.is_open() || !arc.is_open()) throw cannotWriteError(target.string());
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << sfx.rdbuf();
-    if (arc.peek() != std::ifstream::traits_type::eof()) out << arc.rdbuf();
-    out.close();
-    if (!out) throw cannotWriteError(target.string());
+    const std::string target = fs::path(arcFile).replace_extension(".exe").string();
+    const SourceFile sfx(found), arc(arcFile);
+    if (!sfx.open() || !arc.open()) throw cannotWriteError(target);
+    // The stub, then the archive; an older program of that name stays whole if this fails.
+    const std::error_code ec = writeFileAtomicallyFrom(target, [&](int fd) {
+        if (auto e = copyAll(sfx.fd(), fd)) return e;
+        return copyAll(arc.fd(), fd);
+    });
+    if (ec) throw cannotWriteError(target);
     if (!output.empty()) output[0] = '\0';
     return 0;
 }

@@ -227,8 +227,10 @@ std::vector<std::string> TPackCollector::Collect(TArchiverOptions& options,
     if (!baseDir_.empty()) {
         // A base folder that is not there is an error, not an empty archive.
         struct stat st {};
-        if (::stat(baseDir_.c_str(), &st) != 0) throw Error(u"I/O error %1"_s.arg(errno));
-        if (!S_ISDIR(st.st_mode)) throw Error(u"I/O error %1"_s.arg(ENOTDIR));
+        const std::string shown = ProgramNameLossy(baseDir_);
+        if (::stat(baseDir_.c_str(), &st) != 0) throw fileError(shown, lastError());
+        if (!S_ISDIR(st.st_mode))
+            throw fileError(shown, std::make_error_code(std::errc::not_a_directory));
     }
     lowerBound_ = ParseDateBound(options.jo, 0);
     upperBound_ = ParseDateBound(options.job, 235959);

@@ -14,10 +14,10 @@ bool IsHiddenFile(const std::string& path) {
     return IsHiddenFileAttributes(fileattr::get(resolvePathCase(path)));
 }
 
-bool ToggleHiddenAttribute(const std::string& rawPath) {
+std::error_code ToggleHiddenAttribute(const std::string& rawPath) {
     const std::string path = resolvePathCase(rawPath);
     const uint32_t attrs = fileattr::get(path);
-    if (attrs == fileattr::Invalid || (attrs & fileattr::Directory)) return true;
+    if (attrs == fileattr::Invalid || (attrs & fileattr::Directory)) return {};
     return fileattr::set(path, attrs ^ fileattr::Hidden);
 }
 

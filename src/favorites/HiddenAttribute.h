@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace mv {
 
@@ -12,8 +13,8 @@ bool IsHiddenFile(const std::string& path);
 bool IsHiddenFileAttributes(uint32_t attributes);
 
 // Inverts the hidden attribute of the file at `path`, keeping every other attribute bit. A
-// path that names no file, or names a folder, is left alone (true). False (errno set) when
-// the attribute could not be written; the caller tells the user.
-bool ToggleHiddenAttribute(const std::string& path);
+// path that names no file, or names a folder, is left alone (no error). Fails when the
+// attribute could not be written; the caller tells the user.
+std::error_code ToggleHiddenAttribute(const std::string& path);
 
 } // namespace mv

@@ -9,7 +9,6 @@
 
 #include <QByteArrayView>
 
-#include <cerrno>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -98,8 +97,10 @@ private:
 // A file's bytes; empty when there is no file, nothing when it exists but cannot be read.
 std::optional<std::string> fileBytes(const std::string& path) {
     std::string bytes;
-    if (readFile(resolvePathCase(path), bytes)) return bytes;
-    if (errno == ENOENT || errno == ENOTDIR) return std::string();
+    const std::error_code ec = readFile(resolvePathCase(path), bytes);
+    if (!ec) return bytes;
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+        return std::string();
     return std::nullopt;
 }
 
@@ -211,10 +212,10 @@ void writeValues(const std::string& rawPath, const std::vector<Change>& changes)
     const std::string path = resolvePathCase(rawPath);
     // The file is read and changed under its lock; one that cannot be read is never taken as
     // empty (the update fails before the change is made).
-    const bool ok = updateFileAtomically(path, [&](const std::string& current, bool) {
+    const std::error_code ec = updateFileAtomically(path, [&](const std::string& current, bool) {
         return std::optional(changedBytes(current, changes, rawPath));
     });
-    if (!ok) throw cannotWriteError(rawPath);
+    if (ec) throw cannotWriteError(rawPath);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "fileattr.h"
 
+#include "error.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
@@ -83,9 +85,9 @@ uint32_t get(const std::string& path) {
     return word;
 }
 
-bool set(const std::string& path, uint32_t attributes) {
+std::error_code set(const std::string& path, uint32_t attributes) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
+    if (::stat(path.c_str(), &st) != 0) return lastError();
     const bool dir = S_ISDIR(st.st_mode);
     const bool wantReadOnly = attributes & ReadOnly;
     const mode_t original = st.st_mode & 07777;
@@ -99,7 +101,11 @@ bool set(const std::string& path, uint32_t attributes) {
     // for the moment of the write; the mode is put back whatever happens.
     mode_t during = original;
     if (!writable(path) && st.st_uid == ::geteuid()) during |= S_IWUSR;
-    if (during != original && ::chmod(path.c_str(), during) != 0) return false;
+    if (during != original && ::chmod(path.c_str(), during) != 0) return lastError();
+    auto putModeBack = [&] {
+        if (during != original && ::chmod(path.c_str(), original) != 0)
+            ignoreFailure("the failure that led here is the one to report", lastError());
+    };
 
     char old[256];
     const ssize_t oldLen = ::getxattr(path.c_str(), kXattr, old, sizeof old);
@@ -107,23 +113,20 @@ bool set(const std::string& path, uint32_t attributes) {
     char text[16];
     const int len = std::snprintf(text, sizeof text, "0x%x", stored);
     if (::setxattr(path.c_str(), kXattr, text, static_cast<size_t>(len), 0) != 0) {
-        const int err = errno;
-        if (during != original) ::chmod(path.c_str(), original);
-        errno = err;
-        return false;
+        const std::error_code ec = lastError();
+        putModeBack();
+        return ec;
     }
     if (wanted != during && ::chmod(path.c_str(), wanted) != 0) {
         // Someone else's file we may write but not chmod: take the attribute back too.
-        const int err = errno;
-        if (oldLen >= 0)
-            ::setxattr(path.c_str(), kXattr, old, static_cast<size_t>(oldLen), 0);
-        else
-            ::removexattr(path.c_str(), kXattr);
-        if (during != original) ::chmod(path.c_str(), original);
-        errno = err;
-        return false;
+        const std::error_code ec = lastError();
+        const int undone = oldLen >= 0 ? ::setxattr(path.c_str(), kXattr, old, static_cast<size_t>(oldLen), 0)
+                                       : ::removexattr(path.c_str(), kXattr);
+        if (undone != 0) ignoreFailure("the failure that led here is the one to report", lastError());
+        putModeBack();
+        return ec;
     }
-    return true;
+    return {};
 }
 
 } // namespace mv::fileattr

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace mv::fileattr {
 
@@ -19,12 +20,12 @@ constexpr uint32_t Invalid = 0xFFFFFFFF;
 // The attribute word, or Invalid when nothing exists at the path.
 uint32_t get(const std::string& path);
 
-// Sets the word; false (errno set) when the file is missing or the attribute cannot be stored
+// Sets the word; fails when the file is missing or the attribute cannot be stored
 // (a file system without user extended attributes, another user's file). Read-only goes to
 // both places: setting it takes every write bit away and stores 0x1, clearing it gives the
 // owner write permission back and clears 0x1. Other bits are stored as given, so bits this
 // program does not know survive a round trip. On failure the file keeps its mode.
-bool set(const std::string& path, uint32_t attributes);
+std::error_code set(const std::string& path, uint32_t attributes);
 
 // The one read-only rule, as Windows applies it to everybody: this user may not write the
 // file, or it has no write bit at all (so root is refused too), or user.DOSATTRIB carries 0x1.

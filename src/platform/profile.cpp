@@ -239,7 +239,7 @@ std::string readString(const std::string& path, std::string_view section, std::s
                        std::string_view def, size_t bufferSize) {
     const CodePage& program = CodePage::active();
     std::string bytes;
-    if (!readFile(path, bytes)) bytes.clear();
+    if (readFile(path, bytes)) bytes.clear();
     if (!isUtf16(bytes)) return readValue(bytes, section, key, def, program, bufferSize);
     // Windows reads a UTF-16 file as Unicode and hands the value over in the program's code
     // page ("?" for what it lacks), cut to the caller's buffer there.
@@ -250,8 +250,8 @@ std::string readString(const std::string& path, std::string_view section, std::s
     return std::string(cutToBuffer(program.fromUtf8Lossy(*v), bufferSize, program));
 }
 
-bool writeString(const std::string& path, std::string_view section, std::string_view key,
-                 std::string_view value) {
+std::error_code writeString(const std::string& path, std::string_view section,
+                            std::string_view key, std::string_view value) {
     const CodePage& program = CodePage::active();
     auto change = [&](const std::string& current, bool) -> std::optional<std::string> {
         if (!isUtf16(current)) return writeValue(current, section, key, value, program);
@@ -270,8 +270,7 @@ bool writeString(const std::string& path, std::string_view section, std::string_
     try {
         return updateFileAtomically(path, change);
     } catch (const LossyUtf16&) {
-        errno = EILSEQ;
-        return false;
+        return std::make_error_code(std::errc::illegal_byte_sequence);
     }
 }
 

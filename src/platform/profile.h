@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace mv {
 class CodePage;
@@ -43,12 +44,12 @@ std::string writeValue(std::string_view text, std::string_view section, std::str
 std::string_view cutToBuffer(std::string_view value, size_t bufferSize, const CodePage& cp);
 
 // File forms, in the program's code page. A missing or unreadable file reads as empty text.
-// A write returns false (errno set) when the file cannot be read, replaced, or (UTF-16) holds
-// text that does not convert without loss; the old file is then unchanged.
+// A write fails when the file cannot be read or replaced, or (UTF-16, with EILSEQ) holds text
+// that does not convert without loss; the old file is then unchanged.
 std::string readString(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view def, size_t bufferSize = 2048);
-bool writeString(const std::string& path, std::string_view section, std::string_view key,
-                 std::string_view value);
+std::error_code writeString(const std::string& path, std::string_view section,
+                            std::string_view key, std::string_view value);
 
 // An integer in decimal, or hexadecimal with "0x", "0X" or "$", with one optional sign; `def`
 // when the text is not such an integer or lies outside the range of long long.

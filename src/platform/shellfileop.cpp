@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "dialogs.h"
+#include "error.h"
 #include "pathcase.h"
 #include "trash.h"
 
@@ -124,101 +125,6 @@ void copyXattrs(int from, int to) {
     }
 }
 
-void syncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// A hidden, unused name in `folder` for a copy in progress.
-std::string tempNameIn(const std::string& folder, unsigned attempt) {
-    static unsigned counter = 0;
-    char name[48];
-    std::snprintf(name, sizeof name, ".markvane-%d-%u-%u", static_cast<int>(::getpid()), ++counter,
-                  attempt);
-    return join(folder, name);
-}
-
-// Copies the file or link `source` to a new temporary entry in `folder` and returns its path
-// (empty, errno set, on failure; nothing is left behind then). `durable` flushes it to disk
-// and keeps the owner where allowed, for a move whose source is deleted next.
-std::string copyToTemp(const std::string& source, const struct stat& st, const std::string& folder,
-                       bool durable) {
-    const timespec times[2] = {st.st_atim, st.st_mtim};
-    if (S_ISLNK(st.st_mode)) {
-        std::string target;
-        if (!readLink(source, target)) return {};
-        for (unsigned attempt = 0; attempt < 100; ++attempt) {
-            std::string temp = tempNameIn(folder, attempt);
-            if (::symlink(target.c_str(), temp.c_str()) == 0) {
-                if (durable && ::lchown(temp.c_str(), st.st_uid, st.st_gid) != 0) { /* not ours */
-                }
-                ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
-                return temp;
-            }
-            if (errno != EEXIST) return {};
-        }
-        return {};
-    }
-    if (!S_ISREG(st.st_mode)) {
-        errno = EOPNOTSUPP; // devices, pipes and sockets are no favorites
-        return {};
-    }
-    int in = ::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (in < 0) return {};
-    struct stat now {};
-    if (::fstat(in, &now) != 0 || !S_ISREG(now.st_mode)) {
-        ::close(in);
-        errno = EOPNOTSUPP;
-        return {};
-    }
-    std::string temp;
-    int out = -1;
-    for (unsigned attempt = 0; attempt < 100 && out < 0; ++attempt) {
-        temp = tempNameIn(folder, attempt);
-        out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (out < 0 && errno != EEXIST) break;
-    }
-    if (out < 0) {
-        int e = errno;
-        ::close(in);
-        errno = e;
-        return {};
-    }
-    bool ok = true;
-    std::vector<char> buf(1 << 16);
-    for (;;) {
-        ssize_t n = readSome(in, buf.data(), buf.size());
-        if (n == 0) break;
-        if (n < 0 || !writeAll(out, std::string_view(buf.data(), static_cast<size_t>(n)))) {
-            ok = false;
-            break;
-        }
-    }
-    int err = ok ? 0 : errno;
-    if (ok) {
-        // Attributes before the mode: a read-only mode would refuse them afterwards.
-        copyXattrs(in, out);
-        if (durable && ::fchown(out, st.st_uid, st.st_gid) != 0) { /* not ours to give away */
-        }
-        ok = ::fchmod(out, st.st_mode & 07777) == 0 && ::futimens(out, times) == 0 &&
-             (!durable || ::fsync(out) == 0);
-        if (!ok) err = errno;
-    }
-    if (::close(out) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    ::close(in);
-    if (!ok) {
-        ::unlink(temp.c_str());
-        errno = err;
-        return {};
-    }
-    return temp;
-}
-
 // Whether the copy `b` holds what `a` holds (bytes of a file, target of a link).
 bool sameContent(const std::string& a, const std::string& b) {
     struct stat sa {
@@ -253,16 +159,82 @@ bool sameContent(const std::string& a, const std::string& b) {
     return same;
 }
 
+// Closes a descriptor when the scope ends.
+class ReadFd {
+public:
+    explicit ReadFd(int fd) : fd_(fd) {}
+    ~ReadFd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    ReadFd(const ReadFd&) = delete;
+    ReadFd& operator=(const ReadFd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Copies the file or link `source` to `target` through a temporary entry beside it, so a
+// failed copy leaves nothing half written under the target's name and an existing target
+// whole. `replace` false never replaces an existing target. `move` is for a copy whose source
+// is deleted next: it is flushed to disk, keeps the owner where allowed, and is compared with
+// the source before it takes the name (`differs` set, EIO, when it does not read back the same).
+std::error_code copyEntry(const std::string& source, const struct stat& st,
+                          const std::string& target, bool replace, bool move, bool& differs) {
+    differs = false;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    NewEntry entry;
+    entry.replace = replace;
+    entry.durable = move;
+    auto verify = [&](const std::string& temp) -> std::error_code {
+        if (!move || sameContent(source, temp)) return {};
+        differs = true;
+        return std::make_error_code(std::errc::io_error);
+    };
+    if (S_ISLNK(st.st_mode)) {
+        std::string linkTarget;
+        if (!readLink(source, linkTarget)) return lastError();
+        entry.linkTarget = std::move(linkTarget);
+        entry.ready = [&](const std::string& temp) -> std::error_code {
+            if (move && ::lchown(temp.c_str(), st.st_uid, st.st_gid) != 0)
+                ignoreFailure("not ours to give away", lastError());
+            if (::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
+                ignoreFailure("a link's times are kept where the file system allows", lastError());
+            return verify(temp);
+        };
+        return placeNewEntry(target, entry);
+    }
+    // Devices, pipes and sockets are no favorites.
+    if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::operation_not_supported);
+    ReadFd in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0) return lastError();
+    struct stat now {};
+    if (::fstat(in.get(), &now) != 0 || !S_ISREG(now.st_mode))
+        return std::make_error_code(std::errc::operation_not_supported);
+    entry.fill = [&](int out) -> std::error_code {
+        if (auto ec = copyAll(in.get(), out)) return ec;
+        // Attributes before the mode: a read-only mode would refuse them afterwards.
+        copyXattrs(in.get(), out);
+        if (move && ::fchown(out, st.st_uid, st.st_gid) != 0)
+            ignoreFailure("not ours to give away", lastError());
+        if (::fchmod(out, st.st_mode & 07777) != 0 || ::futimens(out, times) != 0)
+            return lastError();
+        return {};
+    };
+    entry.ready = verify;
+    return placeNewEntry(target, entry);
+}
+
 // Deletes a tree for good, never following a link out of it.
-bool removeTree(const std::string& path) {
+std::error_code removeTree(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return false;
-    if (!S_ISDIR(st.st_mode)) return ::unlink(path.c_str()) == 0;
+    if (::lstat(path.c_str(), &st) != 0) return lastError();
+    if (!S_ISDIR(st.st_mode)) return ::unlink(path.c_str()) == 0 ? std::error_code() : lastError();
     auto names = childNames(path);
-    if (!names) return false;
+    if (!names) return lastError();
     for (const auto& name : *names)
-        if (!removeTree(join(path, name))) return false;
-    return ::rmdir(path.c_str()) == 0;
+        if (auto ec = removeTree(join(path, name))) return ec;
+    return ::rmdir(path.c_str()) == 0 ? std::error_code() : lastError();
 }
 
 // "stem<insert>ext" cut to fit a file name; a folder's name has no extension.
@@ -295,48 +267,14 @@ std::string freeName(const std::string& target, bool folder, bool copyOfItself) 
 
 enum class Verb { Move, Copy, Trash, Delete, Rename };
 
+const QString kCopyDiffers = QStringLiteral("コピーした内容が元のファイルと一致しません。");
+
 QString nameText(const std::string& path) {
     return toQt(baseName(path));
 }
 
-QString reasonText(int err) {
-    switch (err) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("アクセスが拒否されました。");
-    case ENOENT:
-        return QStringLiteral("指定されたファイルが見つかりません。");
-    case ENOTDIR:
-        return QStringLiteral("指定されたパスが見つかりません。");
-    case EEXIST:
-    case ENOTEMPTY:
-        return QStringLiteral("同じ名前のファイルまたはフォルダーが既にあります。");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("ディスクの空き領域が不足しています。");
-    case EROFS:
-        return QStringLiteral("ディスクは書き込み禁止になっています。");
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case EXDEV:
-        return QStringLiteral("別のファイル システムへは移動できません。");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("ファイルまたはフォルダーは使用中です。");
-    case EIO:
-        return QStringLiteral("I/O エラーが発生しました。");
-    case EINVAL:
-        return QStringLiteral("パラメーターが間違っています。");
-    case ELOOP:
-        return QStringLiteral("シンボリック リンクが多すぎます。");
-    case EOPNOTSUPP:
-        return QStringLiteral("この操作はサポートされていません。");
-    default:
-        break;
-    }
-    char buf[256];
-    const char* text = ::strerror_r(err, buf, sizeof buf);
-    return QStringLiteral("エラー %1 (%2)").arg(err).arg(QString::fromLocal8Bit(text));
+QString reasonOf(int err) {
+    return reasonText(std::error_code(err, std::generic_category()));
 }
 
 QString failureText(Verb verb, const QString& name, const QString& reason) {
@@ -379,10 +317,10 @@ private:
     Step fail(Verb verb, const std::string& path, int code, const QString& reason) {
         return report(code, failureText(verb, nameText(path), reason));
     }
-    Step failErrno(Verb verb, const std::string& path) {
-        const int err = errno ? errno : EIO;
-        return fail(verb, path, err, reasonText(err));
+    Step failCode(Verb verb, const std::string& path, std::error_code ec) {
+        return fail(verb, path, ec.value(), reasonText(ec));
     }
+    Step failErrno(Verb verb, const std::string& path) { return failCode(verb, path, lastError()); }
     Answer confirmReplace(const std::string& existing, bool folder);
     bool ensureFolder(const std::string& folder, Verb verb, const std::string& item);
 
@@ -467,10 +405,9 @@ bool Operation::ensureFolder(const std::string& folder, Verb verb, const std::st
         }
     }
     if (makeFolders(folder)) return true;
-    const int err = errno;
-    report(
-        err,
-        QStringLiteral("フォルダー '%1' を作成できません: %2").arg(toQt(folder), reasonText(err)));
+    const std::error_code ec = lastError();
+    report(ec.value(),
+           QStringLiteral("フォルダー '%1' を作成できません: %2").arg(toQt(folder), reasonText(ec)));
     return false;
 }
 
@@ -524,7 +461,7 @@ Step Operation::transferTop(const std::string& source, std::string target, bool 
     struct stat st {};
     const std::string name = baseName(source);
     if (name.empty() || name == "." || name == ".." || source == "/")
-        return fail(verb, source, EINVAL, reasonText(EINVAL));
+        return fail(verb, source, EINVAL, reasonOf(EINVAL));
     if (::lstat(source.c_str(), &st) != 0) return failErrno(verb, source);
 
     if (S_ISDIR(st.st_mode)) {
@@ -603,9 +540,10 @@ Step Operation::transfer(const std::string& source, const struct stat& st, std::
         }
     }
     if (!move) return copyNew(source, st, target, verb, false);
-    if (MoveFileA(source, target)) return Step::Done;
-    if (errno == EXDEV) return moveAcross(source, st, target);
-    return failErrno(verb, source);
+    const std::error_code ec = MoveFileA(source, target);
+    if (!ec) return Step::Done;
+    if (ec == std::errc::cross_device_link) return moveAcross(source, st, target);
+    return failCode(verb, source, ec);
 }
 
 Step Operation::transferChildren(const std::string& source, const std::string& target, bool move) {
@@ -634,8 +572,8 @@ Step Operation::transferChildren(const std::string& source, const std::string& t
     return worst;
 }
 
-// `target` does not exist. Files go through a temporary copy renamed into place, so a failed
-// copy leaves nothing half written under the target's name.
+// `target` does not exist. `durable` is for a move: the copy is flushed and compared with its
+// source before it takes the name.
 Step Operation::copyNew(const std::string& source, const struct stat& st, const std::string& target,
                         Verb verb, bool durable) {
     if (S_ISDIR(st.st_mode)) {
@@ -646,15 +584,10 @@ Step Operation::copyNew(const std::string& source, const struct stat& st, const 
         finishFolder(source, st, target);
         return r;
     }
-    const std::string temp = copyToTemp(source, st, parentOf(target), durable);
-    if (temp.empty()) return failErrno(verb, source);
-    if (!MoveFileA(temp, target)) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        errno = err;
-        return failErrno(verb, source);
-    }
-    if (durable) syncFolder(parentOf(target));
+    bool differs = false;
+    const std::error_code ec = copyEntry(source, st, target, false, durable, differs);
+    if (differs) return fail(verb, source, EIO, kCopyDiffers);
+    if (ec) return failCode(verb, source, ec);
     return Step::Done;
 }
 
@@ -671,11 +604,6 @@ Step Operation::moveAcross(const std::string& source, const struct stat& st,
     }
     Step r = copyNew(source, st, target, Verb::Move, true);
     if (r != Step::Done) return r;
-    if (!sameContent(source, target)) {
-        ::unlink(target.c_str());
-        return fail(Verb::Move, source, EIO,
-                    QStringLiteral("コピーした内容が元のファイルと一致しません。"));
-    }
     if (::unlink(source.c_str()) != 0) {
         // The source stays, so the copy goes again: a failed move leaves things as they were.
         const int err = errno;
@@ -694,23 +622,11 @@ Step Operation::replace(const std::string& source, const struct stat& st,
         if (::rename(source.c_str(), existing.c_str()) == 0) return Step::Done;
         if (errno != EXDEV) return failErrno(verb, source);
     }
-    const std::string temp = copyToTemp(source, st, parentOf(existing), move);
-    if (temp.empty()) return failErrno(verb, source);
-    if (move && !sameContent(source, temp)) {
-        ::unlink(temp.c_str());
-        return fail(verb, source, EIO,
-                    QStringLiteral("コピーした内容が元のファイルと一致しません。"));
-    }
-    if (::rename(temp.c_str(), existing.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp.c_str());
-        errno = err;
-        return failErrno(verb, source);
-    }
-    if (move) {
-        syncFolder(parentOf(existing));
-        if (::unlink(source.c_str()) != 0) return failErrno(verb, source);
-    }
+    bool differs = false;
+    const std::error_code ec = copyEntry(source, st, existing, true, move, differs);
+    if (differs) return fail(verb, source, EIO, kCopyDiffers);
+    if (ec) return failCode(verb, source, ec);
+    if (move && ::unlink(source.c_str()) != 0) return failErrno(verb, source);
     return Step::Done;
 }
 
@@ -724,9 +640,10 @@ void Operation::finishFolder(const std::string& source, const struct stat& st,
         copyXattrs(from, to);
         ::close(from);
     }
-    ::fchmod(to, st.st_mode & 07777);
     const timespec times[2] = {st.st_atim, st.st_mtim};
-    ::futimens(to, times);
+    if (::fchmod(to, st.st_mode & 07777) != 0 || ::futimens(to, times) != 0)
+        ignoreFailure("the folder and its content are there; its mode and times are a courtesy",
+                      lastError());
     ::close(to);
 }
 
@@ -761,8 +678,8 @@ void Operation::deleteAll(const std::vector<std::string>& from) {
         Step r = Step::Done;
         if (::lstat(item.c_str(), &st) != 0)
             r = failErrno(verb, item);
-        else if (undo ? !trash::moveToTrash(item) : !removeTree(item))
-            r = failErrno(verb, item);
+        else if (const auto ec = undo ? trash::moveToTrash(item) : removeTree(item))
+            r = failCode(verb, item, ec);
         if (r == Step::Stop) return;
     }
 }
@@ -770,7 +687,7 @@ void Operation::deleteAll(const std::vector<std::string>& from) {
 void Operation::renameAll(const std::vector<std::string>& from,
                           const std::vector<std::string>& to) {
     if (to.size() < from.size()) {
-        fail(Verb::Rename, from.front(), EINVAL, reasonText(EINVAL));
+        fail(Verb::Rename, from.front(), EINVAL, reasonOf(EINVAL));
         return;
     }
     for (size_t i = 0; i < from.size(); ++i) {
@@ -787,7 +704,7 @@ void Operation::renameAll(const std::vector<std::string>& from,
             if (::lstat(target.c_str(), &ts) == 0 && !sameEntry(st, ts) &&
                 has(FOF_RENAMEONCOLLISION))
                 target = freeName(target, S_ISDIR(st.st_mode), false);
-            if (!MoveFileA(source, target)) r = failErrno(Verb::Rename, source);
+            if (const auto ec = MoveFileA(source, target)) r = failCode(Verb::Rename, source, ec);
         }
         if (r == Step::Stop) return;
     }
@@ -795,47 +712,46 @@ void Operation::renameAll(const std::vector<std::string>& from,
 
 // A same-inode target that is a single-linked entry is the source itself under another case
 // on a case-insensitive file system.
-bool renameCaseOnly(const std::string& existing, const std::string& newName) {
+std::error_code renameCaseOnly(const std::string& existing, const std::string& newName) {
     struct stat a {
     }, b{};
-    if (::lstat(existing.c_str(), &a) != 0 || ::lstat(newName.c_str(), &b) != 0) return false;
-    if (!sameEntry(a, b) || existing == newName || (!S_ISDIR(a.st_mode) && a.st_nlink != 1)) {
-        errno = EEXIST;
-        return false;
-    }
-    return ::rename(existing.c_str(), newName.c_str()) == 0;
+    if (::lstat(existing.c_str(), &a) != 0 || ::lstat(newName.c_str(), &b) != 0)
+        return lastError();
+    if (!sameEntry(a, b) || existing == newName || (!S_ISDIR(a.st_mode) && a.st_nlink != 1))
+        return std::make_error_code(std::errc::file_exists);
+    return ::rename(existing.c_str(), newName.c_str()) == 0 ? std::error_code() : lastError();
 }
 
 } // namespace
 
-bool MoveFileA(const std::string& existing, const std::string& newName) {
+std::error_code MoveFileA(const std::string& existing, const std::string& newName) {
     if (::renameat2(AT_FDCWD, existing.c_str(), AT_FDCWD, newName.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
+        return {};
     if (errno == EEXIST) return renameCaseOnly(existing, newName);
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return lastError();
 
     // A file system without RENAME_NOREPLACE (EINVAL is also what moving a folder into itself
     // gives; the rename below then reports it again).
     struct stat st {};
-    if (::lstat(existing.c_str(), &st) != 0) return false;
+    if (::lstat(existing.c_str(), &st) != 0) return lastError();
     if (!S_ISDIR(st.st_mode)) {
         // link() refuses an existing target atomically.
         if (::link(existing.c_str(), newName.c_str()) == 0) {
-            if (::unlink(existing.c_str()) == 0) return true;
-            const int err = errno;
-            ::unlink(newName.c_str());
-            errno = err;
-            return false;
+            if (::unlink(existing.c_str()) == 0) return {};
+            const std::error_code ec = lastError();
+            if (::unlink(newName.c_str()) != 0)
+                ignoreFailure("the failure that led here is the one to report", lastError());
+            return ec;
         }
         if (errno == EEXIST) return renameCaseOnly(existing, newName);
         if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK && errno != ENOSYS)
-            return false;
+            return lastError();
     }
     // No hard links either: rename after checking, the best such a file system allows.
     struct stat ts {};
     if (::lstat(newName.c_str(), &ts) == 0) return renameCaseOnly(existing, newName);
-    if (errno != ENOENT) return false;
-    return ::rename(existing.c_str(), newName.c_str()) == 0;
+    if (errno != ENOENT) return lastError();
+    return ::rename(existing.c_str(), newName.c_str()) == 0 ? std::error_code() : lastError();
 }
 
 std::vector<std::string> splitPathList(const char* list) {

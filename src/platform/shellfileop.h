@@ -5,8 +5,9 @@
 // - Deletes with FOF_ALLOWUNDO go to the desktop's trash (platform/trash). An item that cannot
 //   be trashed is reported and left where it is; it is never deleted for good instead.
 // - Nothing is overwritten without a Yes (or FOF_NOCONFIRMATION). A file is copied into a
-//   temporary file beside the target and renamed into place, so a failed copy leaves the old
-//   target whole; a copy onto itself gets a new name and never touches the source.
+//   temporary file beside the target and renamed into place (platform/atomicfile's
+//   placeNewEntry), so a failed copy leaves the old target whole; a copy onto itself gets a
+//   new name and never touches the source.
 // - A move within one file system is a rename; across file systems each file is copied,
 //   compared with its source, and only then is the source removed.
 // - Folder trees are walked without following symbolic links: a link is copied as a link.
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace mv {
@@ -66,7 +68,7 @@ int SHFileOperationA(SHFILEOPSTRUCTA* op);
 // `newName` exists (a change of case only on a case-insensitive file system is allowed),
 // EXDEV across file systems. Uses renameat2(RENAME_NOREPLACE), and on file systems without
 // it link + unlink, or a rename after checking that the target is absent.
-bool MoveFileA(const std::string& existing, const std::string& newName);
+std::error_code MoveFileA(const std::string& existing, const std::string& newName);
 
 // The entries of a zero-separated, double-zero-terminated list.
 std::vector<std::string> splitPathList(const char* list);

@@ -1,6 +1,7 @@
 #include "trash.h"
 
 #include "atomicfile.h"
+#include "error.h"
 
 #include "shellfileop.h"
 
@@ -157,11 +158,15 @@ bool absoluteItemPath(std::string path, std::string& out) {
     return true;
 }
 
-std::optional<Trashed> trashInto(const std::string& trash, const std::string& item,
-                                 const std::string& pathKey) {
+std::error_code trashInto(const std::string& trash, const std::string& item,
+                          const std::string& pathKey, Trashed& out) {
     const std::string name = item.substr(item.rfind('/') + 1);
     const std::string content = "[Trash Info]\nPath=" + encodePath(pathKey) +
                                 "\nDeletionDate=" + deletionDate(std::time(nullptr)) + "\n";
+    auto dropInfo = [](const std::string& info) {
+        if (::unlink(info.c_str()) != 0)
+            ignoreFailure("the failure that led here is the one to report", lastError());
+    };
     for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
         const std::string candidate = candidateName(name, attempt);
         Trashed t{join(join(trash, "files"), candidate),
@@ -170,25 +175,24 @@ std::optional<Trashed> trashInto(const std::string& trash, const std::string& it
         int fd = ::open(t.info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return std::nullopt;
+            return lastError();
         }
-        bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
-        int saved = errno;
-        ok = ::close(fd) == 0 && ok;
-        if (!ok) {
-            saved = saved ? saved : errno;
-            ::unlink(t.info.c_str());
-            errno = saved;
-            return std::nullopt;
+        std::error_code ec = writeAll(fd, content);
+        if (!ec && ::fsync(fd) != 0) ec = lastError();
+        if (::close(fd) != 0 && !ec) ec = lastError();
+        if (ec) {
+            dropInfo(t.info);
+            return ec;
         }
-        if (MoveFileA(item, t.file)) return t;
-        saved = errno;
-        ::unlink(t.info.c_str());
-        errno = saved;
-        if (saved != EEXIST) return std::nullopt; // EEXIST: a leftover in files/, try on
+        ec = MoveFileA(item, t.file);
+        if (!ec) {
+            out = std::move(t);
+            return {};
+        }
+        dropInfo(t.info);
+        if (ec != std::errc::file_exists) return ec; // EEXIST: a leftover in files/, try on
     }
-    errno = EEXIST;
-    return std::nullopt;
+    return std::make_error_code(std::errc::file_exists);
 }
 
 } // namespace
@@ -205,15 +209,20 @@ std::string homeTrashPath() {
     return join(home.empty() ? std::string("/") : home, ".local/share/Trash");
 }
 
-std::string topdirTrashPath(const std::string& topdir, uid_t uid) {
+std::error_code topdirTrashPath(const std::string& topdir, uid_t uid, std::string& out) {
+    out.clear();
     const std::string shared = join(topdir, ".Trash");
     struct stat st {};
     if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX)) {
         const std::string own = join(shared, std::to_string(uid));
-        if (usableOwnFolder(own, uid) && prepareTrash(own)) return own;
+        if (usableOwnFolder(own, uid) && prepareTrash(own)) {
+            out = own;
+            return {};
+        }
     }
     const std::string own = join(topdir, ".Trash-" + std::to_string(uid));
-    if (usableOwnFolder(own, uid) && prepareTrash(own)) return own;
+    if (!usableOwnFolder(own, uid) || !prepareTrash(own)) return lastError();
+    out = own;
     return {};
 }
 
@@ -263,28 +272,33 @@ std::string deletionDate(std::time_t when) {
     return text;
 }
 
-std::optional<Trashed> moveToTrash(const std::string& path) {
+std::error_code moveToTrash(const std::string& path, Trashed* trashed) {
+    Trashed where;
     std::string item;
-    if (!absoluteItemPath(path, item)) return std::nullopt;
+    if (!absoluteItemPath(path, item)) return lastError();
     struct stat st {};
-    if (::lstat(item.c_str(), &st) != 0) return std::nullopt;
+    if (::lstat(item.c_str(), &st) != 0) return lastError();
 
     // The entry lives in its folder's file system; that decides the trash.
     const std::string folder = parentOf(item);
     Place itemPlace, homePlace;
-    if (!placeOf(folder, itemPlace)) return std::nullopt;
+    if (!placeOf(folder, itemPlace)) return lastError();
     const std::string home = homeTrashPath();
     if (placeOfExisting(home, homePlace) && homePlace.dev == itemPlace.dev) {
-        if (!makeFolders(home) || !prepareTrash(home)) return std::nullopt;
-        if (auto t = trashInto(home, item, item)) return t;
+        if (!makeFolders(home) || !prepareTrash(home)) return lastError();
+        const std::error_code ec = trashInto(home, item, item, where);
+        if (!ec) {
+            if (trashed) *trashed = std::move(where);
+            return {};
+        }
         // A bind mount of the home file system: rename() cannot leave it, so the trash of
         // that mount is tried below. Any other failure is final.
-        if (errno != EXDEV) return std::nullopt;
+        if (ec != std::errc::cross_device_link) return ec;
     }
 
     const std::string topdir = topdirOf(folder, itemPlace);
-    const std::string trash = topdirTrashPath(topdir, ::getuid());
-    if (trash.empty()) return std::nullopt;
+    std::string trash;
+    if (auto ec = topdirTrashPath(topdir, ::getuid(), trash)) return ec;
     // Paths in a trash of another file system are relative to its top folder, so they stay
     // right when the medium is mounted elsewhere.
     std::string key = item;
@@ -292,7 +306,9 @@ std::optional<Trashed> moveToTrash(const std::string& path) {
         key = item.substr(topdir.size() + 1);
     else if (topdir == "/")
         key = item.substr(1);
-    return trashInto(trash, item, key);
+    if (auto ec = trashInto(trash, item, key, where)) return ec;
+    if (trashed) *trashed = std::move(where);
+    return {};
 }
 
 } // namespace mv::trash

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <sys/types.h>
 
 namespace mv::trash {
@@ -21,10 +22,10 @@ struct Trashed {
 };
 
 // Moves `path` (a file, a folder with everything in it, or a symbolic link as itself) into
-// the trash of the file system it lies on. The info file is written first and removed again
-// when the move fails. Nothing is ever copied or deleted: on failure the item stays where it
-// was, no info file remains, and errno tells why.
-std::optional<Trashed> moveToTrash(const std::string& path);
+// the trash of the file system it lies on, and tells where it went through `trashed` when
+// given. The info file is written first and removed again when the move fails. Nothing is
+// ever copied or deleted: on failure the item stays where it was and no info file remains.
+std::error_code moveToTrash(const std::string& path, Trashed* trashed = nullptr);
 
 // $XDG_DATA_HOME/Trash, or $HOME/.local/share/Trash when XDG_DATA_HOME is unset or relative.
 std::string homeTrashPath();
@@ -32,8 +33,8 @@ std::string homeTrashPath();
 // The trash folder of the file system whose top folder is `topdir`, created when missing:
 // "$topdir/.Trash/$uid" when "$topdir/.Trash" is a folder (not a link) with the sticky bit,
 // otherwise "$topdir/.Trash-$uid". A trash folder that exists must be a real folder owned by
-// `uid`. Empty (errno set) when neither can be used.
-std::string topdirTrashPath(const std::string& topdir, uid_t uid);
+// `uid`. Fails, `out` empty, when neither can be used.
+std::error_code topdirTrashPath(const std::string& topdir, uid_t uid, std::string& out);
 
 // The Path key's escaping: every byte except letters, digits and "-_.~/" as %XX.
 std::string encodePath(std::string_view path);

@@ -30,8 +30,8 @@ protected:
         for (const char* file :
              {"a.url", "B.url", "hidden.url", "note.txt", "sub/c.url", "hid/e.url"})
             mvtest::writeBytes(base + "/" + file, "[InternetShortcut]\r\nURL=http://a/\r\n");
-        ASSERT_TRUE(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive));
-        ASSERT_TRUE(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory));
+        ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
+        ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory), std::error_code());
     }
     void TearDown() override {
         // Leave nothing loaded: a later test may want the library to be missing.
@@ -169,7 +169,7 @@ TEST_F(Binding, NothingToPackMeansNoCallAndAnEmptyOutput) {
     base = dir / "Empty";
     fs::create_directories(base);
     mvtest::writeBytes(base + "/only-hidden.url", "x");
-    ASSERT_TRUE(fileattr::set(base + "/only-hidden.url", fileattr::Hidden | fileattr::Archive));
+    ASSERT_EQ(fileattr::set(base + "/only-hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
     EXPECT_EQ(archiveCommand(file, dir / "b.lzh"), 0);
     EXPECT_EQ(lines("cmd ").size(), 1u);
     EXPECT_EQ(file.OutputText(), "");

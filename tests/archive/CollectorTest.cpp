@@ -31,9 +31,9 @@ protected:
         for (const char* file : {"a.url", "B.url", "note.txt", "hidden.url", "system.url",
                                  "sub/c.url", "sub/x.txt", "sub/deep/d.URL", "hid/e.url"})
             mvtest::writeBytes(dir / file, "[InternetShortcut]\r\nURL=http://example.com/\r\n");
-        ASSERT_TRUE(fileattr::set(dir / "hidden.url", fileattr::Hidden | fileattr::Archive));
-        ASSERT_TRUE(fileattr::set(dir / "system.url", fileattr::System | fileattr::Archive));
-        ASSERT_TRUE(fileattr::set(dir / "hid", fileattr::Hidden | fileattr::Directory));
+        ASSERT_EQ(fileattr::set(dir / "hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
+        ASSERT_EQ(fileattr::set(dir / "system.url", fileattr::System | fileattr::Archive), std::error_code());
+        ASSERT_EQ(fileattr::set(dir / "hid", fileattr::Hidden | fileattr::Directory), std::error_code());
         fs::create_directory_symlink(dir.path(), dir / "loop");
     }
 
@@ -169,7 +169,8 @@ TEST_F(CollectorTest, MissingBaseFolderIsAnErrorAndTheCurrentFolderNeverChanges)
         missing.Collect(o, {"*.url"});
         FAIL() << "a missing base folder must be reported";
     } catch (const mv::Error& e) {
-        EXPECT_EQ(e.text(), QStringLiteral("I/O error 2"));
+        EXPECT_EQ(e.text(), QString::fromStdString(dir / "nowhere") +
+                                QStringLiteral(": 指定されたファイルが見つかりません。"));
     }
     o.r = 1;
     EXPECT_FALSE(TPackCollector(dir.path()).Collect(o, {"*.url"}).empty());

@@ -2,6 +2,7 @@
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
 #include "archive/LhaArchiver.h"
+#include "archive/OtherArchivers.h"
 #include "archive/PackCollector.h"
 #include "platform/codepage.h"
 #include "support/TestFiles.h"
@@ -9,6 +10,13 @@
 #include <QVariantList>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace mv;
 using namespace Qt::Literals::StringLiterals;
@@ -77,6 +85,69 @@ TEST(CmdOpt, ResponseFileHoldsQuotedNamesWithCrLf) {
 
     TCmdOpt failing;
     EXPECT_THROW(failing.AddResponseFile({"a"}, dir / "missing/list.txt"), mv::Error);
+}
+
+// Runs `body` in a child process, with files limited to `maxBytes` when it is not zero (a
+// write past it fails as on a full disk). Returns the child's exit code, 77 when the limit
+// cannot be set.
+int inChild(const std::function<int()>& body, rlim_t maxBytes = 0) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lim{maxBytes, maxBytes};
+        if (maxBytes && ::setrlimit(RLIMIT_FSIZE, &lim) != 0) ::_exit(77);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The response file and a self-extractor are replaced whole or not at all: a write that fails
+// part-way leaves the file that was there before.
+TEST(ReplacedFiles, FailedWriteLeavesTheOldFileWhole) {
+    mvtest::TempDir dir;
+    const std::string res = dir / "list.txt";
+    mvtest::writeBytes(res, "\"old.url\"\r\n");
+    const std::vector<std::string> many(400, std::string(40, 'n') + ".url");
+    EXPECT_EQ(inChild(
+                  [&] {
+                      try {
+                          TCmdOpt().AddResponseFile(many, res);
+                      } catch (const mv::Error&) {
+                          return 0;
+                      }
+                      return 1;
+                  },
+                  4096),
+              0);
+    EXPECT_EQ(mvtest::readBytes(res), "\"old.url\"\r\n");
+
+    const std::string stub(8192, 'S');
+    mvtest::writeBytes(dir / "7z.sfx", stub);
+    mvtest::writeBytes(dir / "a.7z", "7z archive");
+    mvtest::writeBytes(dir / "a.exe", "older program");
+    auto makeSfx = [&] {
+        ::setenv("PATH", dir.path().c_str(), 1); // 7z.sfx is looked up there
+        TSevenZip32 sevenZip;
+        TOutputBuffer out(16, 'x');
+        TArchiverOptions o;
+        o.gw = 1;
+        try {
+            sevenZip.MakeSfx(nullptr, dir / "a.7z", out, "", o);
+        } catch (const mv::Error& e) {
+            return e.text() == QString::fromStdString(dir / "a.exe") + u" に書き込めません"_s ? 2 : 3;
+        }
+        return out[0] == '\0' ? 0 : 4;
+    };
+    EXPECT_EQ(inChild(makeSfx, 4096), 2);
+    EXPECT_EQ(mvtest::readBytes(dir / "a.exe"), "older program");
+    EXPECT_EQ(inChild(makeSfx), 0);
+    EXPECT_EQ(mvtest::readBytes(dir / "a.exe"), stub + "7z archive");
+    const auto leftovers = std::count_if(
+        std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator(),
+        [](const auto& e) { return e.path().filename().string().starts_with(".markvane-"); });
+    EXPECT_EQ(leftovers, 0);
 }
 
 TEST(FileArgs, FlattenEveryKindInOrderDroppingEmptyTexts) {

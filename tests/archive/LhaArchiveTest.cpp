@@ -43,8 +43,8 @@ TEST(LhaArchive, FavoritesTreeIsPackedAndReadableByLhasa) {
     for (const char* file :
          {"a.url", "B.url", "hidden.url", "note.txt", "ニュース/天気.url", "hid/e.url"})
         mvtest::writeBytes(base + "/" + file, body);
-    ASSERT_TRUE(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive));
-    ASSERT_TRUE(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory));
+    ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
+    ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory), std::error_code());
 
     library::setSearchFolderForTesting(UNLHA_FOLDER);
     TArcHelp help;

@@ -127,11 +127,11 @@ TEST_F(Shortcut, HiddenFilesButNotHiddenFolders) {
     writeBytes(dir / "h.url", "x");
     ::mkdir((dir / "sub").c_str(), 0755);
     EXPECT_FALSE(mv::IsHiddenFile(dir / "h.url"));
-    if (!mv::fileattr::set(dir / "h.url", mv::fileattr::Archive | mv::fileattr::Hidden))
+    if (mv::fileattr::set(dir / "h.url", mv::fileattr::Archive | mv::fileattr::Hidden))
         GTEST_SKIP() << "no user extended attributes";
     EXPECT_TRUE(mv::IsHiddenFile(dir / "h.url"));
     EXPECT_TRUE(mv::IsHiddenFile(dir / "H.URL"));
-    ASSERT_TRUE(mv::fileattr::set(dir / "sub", mv::fileattr::Hidden));
+    ASSERT_EQ(mv::fileattr::set(dir / "sub", mv::fileattr::Hidden), std::error_code());
     EXPECT_FALSE(mv::IsHiddenFile(dir / "sub"));
     EXPECT_FALSE(mv::IsHiddenFile(dir / "none.url"));
 }

@@ -22,7 +22,7 @@ TEST_F(MainWindowTest, ListsFavoritesOfTheSelectedFolderOnly) {
     mvtest::writeBytes(favorites + "/notes.txt", "x");
     std::filesystem::create_directories(favorites + "/sub/deeper");
     writeFavorite("sub/inner.url", "http://inner/");
-    const bool hidden = mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    const bool hidden = !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
 
     open();
     ASSERT_EQ(grid().RowCount(), 5);

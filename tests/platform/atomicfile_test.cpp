@@ -45,7 +45,7 @@ mv::FileChange appendLine(const std::string& line, int* called = nullptr) {
 // One way of writing: the profile's read-modify-write or a plain write of new content.
 struct Writer {
     const char* name;
-    bool (*write)(const std::string& path, int* called);
+    std::error_code (*write)(const std::string& path, int* called);
 };
 const Writer kWriters[] = {
     {"update", [](const std::string& p, int* called) {
@@ -85,10 +85,9 @@ TEST(AtomicFile, ReadOnlyTargetsAreRefusedAndKeptAsTheyWere) {
                 const bool refused = unprivileged ? c.userRefused : c.rootRefused;
                 auto body = [&] {
                     int called = 0;
-                    errno = 0;
-                    const bool ok = w.write(f, &called);
-                    if (ok == refused) return 1;
-                    if (refused && (errno != EACCES || called != 0)) return 2;
+                    const std::error_code ec = w.write(f, &called);
+                    if (bool(ec) != refused) return 1;
+                    if (refused && (ec.value() != EACCES || called != 0)) return 2;
                     return 0;
                 };
                 EXPECT_EQ(unprivileged ? runUnprivileged(body) : body(), 0);
@@ -128,7 +127,7 @@ TEST(AtomicFile, WritesThroughLinksIntoTheirTargetsAndKeepsTheLinks) {
         for (const auto& [link, target] : c.links)
             fs::create_symlink(target[0] == '@' ? dir.path() + target.substr(1) : target, dir / link);
 
-        ASSERT_TRUE(mv::updateFileAtomically(dir / "a/link.url", appendLine("new")));
+        ASSERT_EQ(mv::updateFileAtomically(dir / "a/link.url", appendLine("new")), std::error_code());
         EXPECT_EQ(readBytes(dir / c.written), c.targetExists ? "old\nnew\n" : "new\n");
         for (const auto& [link, target] : c.links) {
             EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
@@ -141,8 +140,7 @@ TEST(AtomicFile, WritesThroughLinksIntoTheirTargetsAndKeepsTheLinks) {
     TempDir dir;
     fs::create_symlink("y", dir / "x");
     fs::create_symlink("x", dir / "y");
-    EXPECT_FALSE(mv::writeFileAtomically(dir / "x", "z"));
-    EXPECT_EQ(errno, ELOOP);
+    EXPECT_EQ(mv::writeFileAtomically(dir / "x", "z").value(), ELOOP);
     EXPECT_TRUE(fs::is_symlink(dir / "x"));
 }
 
@@ -159,8 +157,8 @@ TEST(AtomicFile, TwoProcessesWritingOneFileLoseNoKeys) {
             if (pid == 0) {
                 int failures = 0;
                 for (int i = w * kPerWriter; i < (w + 1) * kPerWriter; ++i)
-                    if (!mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) + "=value" + std::to_string(i)))) {
-                        std::fprintf(stderr, "writer %d, key %d: %s\n", w, i, std::strerror(errno));
+                    if (auto ec = mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) + "=value" + std::to_string(i)))) {
+                        std::fprintf(stderr, "writer %d, key %d: %s\n", w, i, ec.message().c_str());
                         ++failures;
                     }
                 ::_exit(failures ? 1 : 0);
@@ -202,15 +200,15 @@ TEST(AtomicFile, WriteFailingPartWayLeavesTheOldFileAndNoTemporaryFile) {
              std::signal(SIGXFSZ, SIG_IGN);
              const rlimit lim{4096, 4096};
              if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) return 77;
-             return !mv::writeFileAtomically(f, big) && errno == EFBIG ? 0 : 1;
+             return mv::writeFileAtomically(f, big).value() == EFBIG ? 0 : 1;
          }},
         {"folder made read-only meanwhile", [&](const std::string& d, const std::string& f) {
              return runUnprivileged([&] {
-                 const bool ok = mv::updateFileAtomically(f, [&](const std::string& cur, bool) {
+                 const std::error_code ec = mv::updateFileAtomically(f, [&](const std::string& cur, bool) {
                      ::chmod(d.c_str(), 0555);
                      return std::optional<std::string>(cur + "x=1\n");
                  });
-                 return !ok && errno == EACCES ? 0 : 1;
+                 return ec.value() == EACCES ? 0 : 1;
              });
          }},
         {"disk full", [&](const std::string& d, const std::string& f) {
@@ -219,7 +217,7 @@ TEST(AtomicFile, WriteFailingPartWayLeavesTheOldFileAndNoTemporaryFile) {
                  return 77;
              writeBytes(f, old);
              if (readBytes(f) != old) return 2;
-             if (mv::writeFileAtomically(f, big) || errno != ENOSPC) return 1;
+             if (mv::writeFileAtomically(f, big).value() != ENOSPC) return 1;
              if (readBytes(f) != old || hasTempLeftovers(d)) return 3;
              return 0;
          }},
@@ -283,8 +281,8 @@ TEST(AtomicFile, UnreadableFileIsNeverTakenAsEmpty) {
         ::chmod(f.c_str(), mode);
         const int rc = runUnprivileged([&] {
             int called = 0;
-            if (mv::updateFileAtomically(f, appendLine("k=v", &called))) return 1;
-            return errno == EACCES && called == 0 ? 0 : 2;
+            const std::error_code ec = mv::updateFileAtomically(f, appendLine("k=v", &called));
+            return ec.value() == EACCES && called == 0 ? 0 : 2;
         });
         EXPECT_EQ(rc, 0);
         EXPECT_EQ(readBytes(f), "[s]\nkeep=1\n");
@@ -297,9 +295,9 @@ TEST(AtomicFile, NewFilesFollowTheUmaskAndReplacedOnesKeepModeOwnerAndAttributes
         SCOPED_TRACE(mask);
         TempDir dir;
         const mode_t before = ::umask(mask);
-        const bool made = mv::writeFileAtomically(dir / "new.ini", "x");
+        const std::error_code made = mv::writeFileAtomically(dir / "new.ini", "x");
         ::umask(before);
-        ASSERT_TRUE(made);
+        ASSERT_EQ(made, std::error_code());
         struct stat st {};
         ::stat((dir / "new.ini").c_str(), &st);
         EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
@@ -310,7 +308,7 @@ TEST(AtomicFile, NewFilesFollowTheUmaskAndReplacedOnesKeepModeOwnerAndAttributes
     ::chown(f.c_str(), kNobody, kNobody);
     ::chmod(f.c_str(), 0640);
     const bool xattrs = ::setxattr(f.c_str(), "user.DOSATTRIB", "0x22", 4, 0) == 0;
-    ASSERT_TRUE(mv::writeFileAtomically(f, "new"));
+    ASSERT_EQ(mv::writeFileAtomically(f, "new"), std::error_code());
     struct stat st {};
     ::stat(f.c_str(), &st);
     EXPECT_EQ(st.st_mode & 07777, 0640u);

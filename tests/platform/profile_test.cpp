@@ -128,7 +128,7 @@ TEST(ProfileFile, WriteKeepsOtherBytesPermissionsAndAttributes) {
     ::chmod(path.c_str(), 0640);
     const bool hasXattr = ::setxattr(path.c_str(), "user.test", "42", 2, 0) == 0;
 
-    ASSERT_TRUE(pf::writeString(path, "Y", "v", "2"));
+    ASSERT_EQ(pf::writeString(path, "Y", "v", "2"), std::error_code());
     EXPECT_EQ(mvtest::readBytes(path), "[X]\nkeep = this \r\n\r\n[Y]\nv=2\n");
     struct stat st {};
     ::stat(path.c_str(), &st);
@@ -154,21 +154,21 @@ TEST(ProfileFile, Utf16FilesReadAndWriteInUtf16) {
         EXPECT_EQ(pf::readString(path, "設定", "名前", ""), "値😀");
         EXPECT_EQ(pf::readString(path, "B", "k", ""), "1");
         EXPECT_EQ(pf::readString(path, "B", "missing", "d "), "d");
-        ASSERT_TRUE(pf::writeString(path, "B", "k", "二"));
-        ASSERT_TRUE(pf::writeString(path, "設定", "新", "x"));
+        ASSERT_EQ(pf::writeString(path, "B", "k", "二"), std::error_code());
+        ASSERT_EQ(pf::writeString(path, "設定", "新", "x"), std::error_code());
         EXPECT_EQ(mvtest::readBytes(path), utf16("[設定]\r\n名前=値😀\r\n新=x\r\n[B]\r\nk=二\r\n"));
     }
     {
         ActiveCodePage acp(kSjis);
         const std::string sjisName = "\x96\xBC\x91\x4F"; // 名前
         EXPECT_EQ(pf::readString(path, "\x90\xDD\x92\xE8", sjisName, ""), "\x92\x6C??"); // 値, then ? for each half of 😀
-        ASSERT_TRUE(pf::writeString(path, "B", "k", "\x83\x41"));
+        ASSERT_EQ(pf::writeString(path, "B", "k", "\x83\x41"), std::error_code());
         EXPECT_EQ(mvtest::readBytes(path), utf16("[設定]\r\n名前=値😀\r\n新=x\r\n[B]\r\nk=ア\r\n"));
     }
     // A file whose UTF-16 would not survive the round (an odd last byte) is not rewritten.
     const std::string odd = utf16("[B]\r\nk=1\r\n") + "\x41";
     mvtest::writeBytes(path, odd);
-    EXPECT_FALSE(pf::writeString(path, "B", "k", "2"));
+    EXPECT_EQ(pf::writeString(path, "B", "k", "2").value(), EILSEQ);
     EXPECT_EQ(mvtest::readBytes(path), odd);
 }
 
@@ -179,7 +179,7 @@ TEST(ProfileFile, WriteIntoReadOnlyFolderFailsAndKeepsTheFile) {
     mvtest::writeBytes(path, "[A]\nk=old\n");
     ::chmod(path.c_str(), 0666);
     ::chmod(dir.path().c_str(), 0555);
-    const int rc = mvtest::runUnprivileged([&] { return pf::writeString(path, "A", "k", "new") ? 1 : 0; });
+    const int rc = mvtest::runUnprivileged([&] { return pf::writeString(path, "A", "k", "new") ? 0 : 1; });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(mvtest::readBytes(path), "[A]\nk=old\n");
 }
@@ -193,7 +193,7 @@ TEST(ProfileFile, UnreadableFileIsNotReplaced) {
     ::chmod(path.c_str(), 0222);
     const int rc = mvtest::runUnprivileged([&] {
         if (pf::readString(path, "A", "other", "d") != "d") return 2;
-        return pf::writeString(path, "A", "k", "new") ? 1 : 0;
+        return pf::writeString(path, "A", "k", "new") ? 0 : 1;
     });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(mvtest::readBytes(path), "[A]\nk=old\nother=keep\n");

@@ -144,7 +144,7 @@ TEST(ShellCopyMove, SeveralOddlyNamedFilesGoAsOneOperationKeepingAttributesAndTi
     TrashHome home;
     ScriptedDialogs dialogs;
     auto paths = makeFiles(home / "src", oddNames());
-    const bool xattrs = mv::fileattr::set(paths[0], mv::fileattr::Hidden | mv::fileattr::Archive);
+    const bool xattrs = !mv::fileattr::set(paths[0], mv::fileattr::Hidden | mv::fileattr::Archive);
     const timespec old[2] = {{1000000000, 0}, {1100000000, 500}};
     ASSERT_EQ(::utimensat(AT_FDCWD, paths[0].c_str(), old, 0), 0);
 
@@ -469,9 +469,8 @@ TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
 TEST(ShellRename, RenamesNeverReplace) {
     TrashHome home;
     auto paths = makeFiles(home / "fav", {"a.url", "b.url"});
-    EXPECT_FALSE(mv::MoveFileA(paths[0], paths[1]));
-    EXPECT_EQ(errno, EEXIST);
-    EXPECT_TRUE(mv::MoveFileA(paths[0], home / "fav/-c d.url"));
+    EXPECT_EQ(mv::MoveFileA(paths[0], paths[1]).value(), EEXIST);
+    EXPECT_EQ(mv::MoveFileA(paths[0], home / "fav/-c d.url"), std::error_code());
     EXPECT_EQ(readBytes(home / "fav/-c d.url"), "URL=a.url");
     EXPECT_EQ(readBytes(paths[1]), "URL=b.url");
 

@@ -35,8 +35,9 @@ TEST(Trash, InfoFileRecordsOriginalPathAndDateAndTheItemCanBeRestored) {
     writeBytes(path, "[InternetShortcut]\r\nURL=http://example.com/\r\n");
     const std::time_t before = std::time(nullptr);
 
-    auto t = mv::trash::moveToTrash(path);
-    ASSERT_TRUE(t) << std::strerror(errno);
+    std::optional<mv::trash::Trashed> t{std::in_place};
+    const std::error_code ec = mv::trash::moveToTrash(path, &*t);
+    ASSERT_EQ(ec, std::error_code()) << ec.message();
     EXPECT_EQ(t->file, home.trash() + "/files/" + kOddName);
     EXPECT_EQ(t->info, home.trash() + "/info/" + kOddName + ".trashinfo");
 
@@ -90,7 +91,7 @@ TEST(Trash, SameNamesGetUniqueEntriesAndLeftoversAreNotOverwritten) {
     writeBytes(home.trash() + "/files/Site.url", "leftover");
 
     for (const char* d : {"a", "b", "c"})
-        ASSERT_TRUE(mv::trash::moveToTrash(home / (std::string(d) + "/Site.url")));
+        ASSERT_EQ(mv::trash::moveToTrash(home / (std::string(d) + "/Site.url")), std::error_code());
 
     EXPECT_EQ(readBytes(home.trash() + "/files/Site.url"), "leftover");
     auto entries = trashEntries(home.trash());
@@ -112,9 +113,9 @@ TEST(Trash, LongNamesFoldersAndLinksAreTrashedWhole) {
     writeBytes(home / "target.url", "target");
     fs::create_symlink(home / "target.url", home / "fav/link.url");
 
-    ASSERT_TRUE(mv::trash::moveToTrash(home / ("fav/" + longName)));
-    ASSERT_TRUE(mv::trash::moveToTrash(home / "fav/sub/"));
-    ASSERT_TRUE(mv::trash::moveToTrash(home / "fav/link.url"));
+    ASSERT_EQ(mv::trash::moveToTrash(home / ("fav/" + longName)), std::error_code());
+    ASSERT_EQ(mv::trash::moveToTrash(home / "fav/sub/"), std::error_code());
+    ASSERT_EQ(mv::trash::moveToTrash(home / "fav/link.url"), std::error_code());
 
     for (const auto& e : fs::directory_iterator(home.trash() + "/info")) {
         EXPECT_LE(e.path().filename().string().size(), 255u);
@@ -157,8 +158,9 @@ TEST(Trash, FailuresLeaveTheItemAndNoInfoFile) {
     for (const char* p : {"/.local", "/.local/share", "/.local/share/Trash"})
         shareWithEveryone(home / ("home" + std::string(p)));
     EXPECT_EQ(runUnprivileged([&] {
-                  if (mv::trash::moveToTrash(home / "locked/a.url")) return 1;
-                  if (errno != EACCES) return 2;
+                  const std::error_code ec = mv::trash::moveToTrash(home / "locked/a.url");
+                  if (!ec) return 1;
+                  if (ec.value() != EACCES) return 2;
                   return countEntries(home.trash() + "/info") == 0 ? 0 : 3;
               }),
               0);
@@ -170,8 +172,9 @@ TEST(Trash, FailuresLeaveTheItemAndNoInfoFile) {
     EXPECT_EQ(runUnprivileged([&] {
                   ScopedEnv noXdg("XDG_DATA_HOME", std::nullopt);
                   writeBytes(home / "open/b.url", "b");
-                  if (mv::trash::moveToTrash(home / "open/b.url")) return 1;
-                  return errno == EACCES && readBytes(home / "open/b.url") == "b" ? 0 : 2;
+                  const std::error_code ec = mv::trash::moveToTrash(home / "open/b.url");
+                  if (!ec) return 1;
+                  return ec.value() == EACCES && readBytes(home / "open/b.url") == "b" ? 0 : 2;
               }),
               0);
     EXPECT_FALSE(exists(home.trash()));
@@ -187,9 +190,9 @@ TEST(Trash, HomeTrashIsPrivateEvenWhenItsParentsExist) {
         }
         writeBytes(home / "a.url", "a");
         const mode_t before = ::umask(0);
-        const auto t = mv::trash::moveToTrash(home / "a.url");
+        const std::error_code ec = mv::trash::moveToTrash(home / "a.url");
         ::umask(before);
-        ASSERT_TRUE(t) << std::strerror(errno);
+        ASSERT_EQ(ec, std::error_code()) << ec.message();
         for (const std::string sub : {"", "/files", "/info"}) {
             struct stat st {};
             ASSERT_EQ(::lstat((home.trash() + sub).c_str(), &st), 0) << sub;
@@ -230,7 +233,7 @@ TEST(Trash, FailingHomeTrashDoesNotFallThroughToTheTopdirTrash) {
         c.breakHome(home);
         ScopedEnv homeEnv("HOME", home), xdg("XDG_DATA_HOME", std::nullopt);
         writeBytes(other.path() + "/a.url", "a");
-        EXPECT_FALSE(mv::trash::moveToTrash(other.path() + "/a.url"));
+        EXPECT_TRUE(mv::trash::moveToTrash(other.path() + "/a.url"));
         EXPECT_EQ(readBytes(other.path() + "/a.url"), "a");
         EXPECT_FALSE(exists(topTrash));
         std::error_code ec;
@@ -239,13 +242,21 @@ TEST(Trash, FailingHomeTrashDoesNotFallThroughToTheTopdirTrash) {
     }
 }
 
+// The trash folder chosen, empty when refused (and then with an error to say why).
+std::string topdirTrash(const std::string& top, uid_t uid) {
+    std::string out;
+    const std::error_code ec = mv::trash::topdirTrashPath(top, uid, out);
+    EXPECT_EQ(bool(ec), out.empty()) << ec.message();
+    return out;
+}
+
 TEST(Trash, TopdirTrashRules) {
     TempDir top;
     const uid_t uid = ::getuid();
     const std::string own = top / (".Trash-" + std::to_string(uid));
 
     // No .Trash: the per-user folder beside it, private.
-    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    EXPECT_EQ(topdirTrash(top.path(), uid), own);
     EXPECT_EQ(fs::status(own).permissions() & fs::perms::all, fs::perms(0700));
     EXPECT_TRUE(fs::is_directory(own + "/files") && fs::is_directory(own + "/info"));
     fs::remove_all(own);
@@ -254,28 +265,28 @@ TEST(Trash, TopdirTrashRules) {
     fs::create_directories(top / "elsewhere");
     fs::permissions(top / "elsewhere", fs::perms(01777));
     fs::create_directory_symlink(top / "elsewhere", top / ".Trash");
-    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    EXPECT_EQ(topdirTrash(top.path(), uid), own);
     EXPECT_FALSE(exists(top / ("elsewhere/" + std::to_string(uid))));
     fs::remove(top / ".Trash");
     fs::remove_all(own);
     fs::create_directories(top / ".Trash");
     fs::permissions(top / ".Trash", fs::perms(0777));
-    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), own);
+    EXPECT_EQ(topdirTrash(top.path(), uid), own);
     fs::remove_all(own);
 
     // A proper shared .Trash: our folder inside it.
     fs::permissions(top / ".Trash", fs::perms(01777));
-    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), top / (".Trash/" + std::to_string(uid)));
+    EXPECT_EQ(topdirTrash(top.path(), uid), top / (".Trash/" + std::to_string(uid)));
     fs::remove_all(top / ".Trash");
 
     // A .Trash-$uid planted as a link, or owned by someone else, is refused.
     fs::create_directory_symlink(top / "elsewhere", own);
-    EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), "");
+    EXPECT_EQ(topdirTrash(top.path(), uid), "");
     fs::remove(own);
     if (uid == 0) {
         fs::create_directory(own);
         ASSERT_EQ(::chown(own.c_str(), 65534, 65534), 0);
-        EXPECT_EQ(mv::trash::topdirTrashPath(top.path(), uid), "");
+        EXPECT_EQ(topdirTrash(top.path(), uid), "");
     }
 }
 
@@ -289,8 +300,9 @@ TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
     const std::string dir = other.path();
     writeBytes(dir + "/x y.url", "shm");
 
-    auto t = mv::trash::moveToTrash(dir + "/x y.url");
-    ASSERT_TRUE(t) << std::strerror(errno);
+    std::optional<mv::trash::Trashed> t{std::in_place};
+    const std::error_code ec = mv::trash::moveToTrash(dir + "/x y.url", &*t);
+    ASSERT_EQ(ec, std::error_code()) << ec.message();
     EXPECT_EQ(t->file.rfind(trash + "/files/", 0), 0u) << t->file;
     const std::string info = readBytes(t->info);
     EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(top.size() + 1) + "/x y.url") + "\n"),

@@ -70,7 +70,7 @@ TEST_F(ArchiveCommand, PacksEveryVisibleFavoriteWithItsFolders) {
     writeFavorite(".hiddenfolder/kept.url", "http://k/");
     writeFavorite("secret.url", "http://s/");
     mvtest::writeBytes(favorites + "/notes.txt", "not a favorite");
-    const bool hidden = mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    const bool hidden = !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     ::symlink(favorites.c_str(), (favorites + "/loop").c_str());
 
     mv::library::setSearchFolderForTesting(LHA_LIBRARY_FOLDER);

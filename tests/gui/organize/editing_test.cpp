@@ -81,7 +81,7 @@ TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
 
 TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {
     for (const char* n : {"b", "A", "a", "C"}) writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
-    const bool hidden = mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    const bool hidden = !mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     open();
     mark("C");
     grid().setCells(3, rowOf("C"), "date of C");

@@ -27,7 +27,8 @@ TEST_F(OrganizeTest, NewFolder) {
         dialogs.answers = {mv::mbOK};
         trigger("TB_Folder_New");
         ASSERT_EQ(dialogs.asked.size(), 2u) << name;
-        EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("I/O error 2."));
+        EXPECT_EQ(dialogs.asked[1].text, QString::fromStdString(favorites + "/missing/child") +
+                                             QStringLiteral(": 指定されたファイルが見つかりません。."));
         dialogs.asked.pop_back();
     }
     EXPECT_EQ(filesIn(favorites), std::vector<std::string>{"新しいフォルダ -x \"q\""});

@@ -122,7 +122,7 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
     writeFavorite("ro.url", "2");
     writeFavorite("third.url", "3");
     namespace fa = mv::fileattr;
-    if (!fa::set(favorites + "/ro.url", fa::ReadOnly | fa::Hidden | fa::Archive)) GTEST_SKIP() << "no user xattrs";
+    if (fa::set(favorites + "/ro.url", fa::ReadOnly | fa::Hidden | fa::Archive)) GTEST_SKIP() << "no user xattrs";
     open();
     grid().setRow(rowOf("plain"));
     trigger("TB_HideChange");
