@@ -117,8 +117,9 @@ TEST_F(CollectorTest, NamesDifferingInCaseAloneCountOnceOthersAllStay) {
     EXPECT_EQ(std::count_if(names.begin(), names.end(),
                             [](const std::string& n) { return n == "a.url" || n == "A.url"; }),
               1);
-    for (const char* other : {"ａ.url", "あ.url", "ア.url", "B.url"})
+    for (const char* other : {"ａ.url", "あ.url", "ア.url", "B.url"}) {
         EXPECT_NE(std::find(names.begin(), names.end(), other), names.end()) << other;
+    }
 }
 
 TEST_F(CollectorTest, ExclusionMasksRemoveTheirMatches) {

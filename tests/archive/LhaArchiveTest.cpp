@@ -34,7 +34,9 @@ std::string run(const std::string& command) {
 } // namespace
 
 TEST(LhaArchive, FavoritesTreeIsPackedAndReadableByLhasa) {
-    if (std::system("command -v lhasa >/dev/null 2>&1") != 0) GTEST_SKIP() << "lhasa missing";
+    if (std::system("command -v lhasa >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "lhasa missing";
+    }
     mvtest::TempDir dir;
     const std::string base = dir / "Favorites";
     fs::create_directories(base + "/ニュース");
@@ -68,8 +70,9 @@ TEST(LhaArchive, FavoritesTreeIsPackedAndReadableByLhasa) {
     // lhasa shows the names as stored in the CP932 header fields, so ASCII names are checked
     // there; bsdtar reads the Unicode name fields, so it checks the Japanese one and the bytes.
     const std::string listing = run("lhasa l '" + archive + "' 2>&1");
-    for (const char* name : {" a.url", " B.url", " hid/e.url"})
+    for (const char* name : {" a.url", " B.url", " hid/e.url"}) {
         EXPECT_NE(listing.find(name), std::string::npos) << name << "\n" << listing;
+    }
     EXPECT_NE(listing.find(" 4 files"), std::string::npos) << listing;
     EXPECT_EQ(listing.find("hidden.url"), std::string::npos) << listing;
     EXPECT_EQ(listing.find("note.txt"), std::string::npos) << listing;
@@ -111,7 +114,9 @@ std::vector<std::string> listedNames(const std::string& archive) {
 // pages the program runs in: every favorite that can be read comes back exactly, the rest is
 // named with its reason.
 TEST(LhaArchive, RealFavoritesPackInBothCodePages) {
-    if (std::system("command -v bsdtar >/dev/null 2>&1") != 0) GTEST_SKIP() << "bsdtar missing";
+    if (std::system("command -v bsdtar >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "bsdtar missing";
+    }
     mvtest::TempDir dir;
     const std::string base = dir / "Favorites";
     const std::vector<std::string> good{"Say \"hi\" now.url", "d\" \"/x.url", " lead.url",

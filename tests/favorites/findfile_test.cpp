@@ -36,8 +36,12 @@ std::vector<std::string> sorted(std::vector<std::string> v) {
 
 TEST(MatchMask, WildcardRules) {
     using mv::MatchMask;
-    for (const char* yes : {"Site.url", "SITE.URL", "a.b.url"}) EXPECT_TRUE(MatchMask(yes, "*.url")) << yes;
-    for (const char* no : {"Site.urlx", "Site.ur", ".url", "url", "Site"}) EXPECT_FALSE(MatchMask(no, "*.url")) << no;
+    for (const char* yes : {"Site.url", "SITE.URL", "a.b.url"}) {
+        EXPECT_TRUE(MatchMask(yes, "*.url")) << yes;
+    }
+    for (const char* no : {"Site.urlx", "Site.ur", ".url", "url", "Site"}) {
+        EXPECT_FALSE(MatchMask(no, "*.url")) << no;
+    }
     EXPECT_TRUE(MatchMask("readme", "*"));
     EXPECT_TRUE(MatchMask("readme", "*.*"));
     EXPECT_TRUE(MatchMask("a.txt", "*"));

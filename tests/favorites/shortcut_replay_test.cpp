@@ -83,7 +83,7 @@ TEST_P(ShortcutReplay, ReadsWithoutHarmAndWritesReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(BothCodePages, ShortcutReplay,
                          ::testing::Values(&CodePage::utf8(), &CodePage::cp932()),
-                         [](const auto& info) { return info.param->id() == 932 ? "Cp932" : "Utf8"; });
+                         [](const auto& p) { return p.param->id() == 932 ? "Cp932" : "Utf8"; });
 
 namespace {
 long peakKb() {

@@ -106,9 +106,11 @@ TEST_P(Roundtrip, EveryWriteReadsBackExactly) {
     }
     // Both outcomes were met, so the loop tested what it claims.
     EXPECT_GT(written, 80);
-    if (GetParam()->id() == 65001) EXPECT_GT(refused, 0);
+    if (GetParam()->id() == 65001) {
+        EXPECT_GT(refused, 0);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothCodePages, Roundtrip,
                          ::testing::Values(&CodePage::utf8(), &CodePage::cp932()),
-                         [](const auto& info) { return info.param->id() == 932 ? "Cp932" : "Utf8"; });
+                         [](const auto& p) { return p.param->id() == 932 ? "Cp932" : "Utf8"; });

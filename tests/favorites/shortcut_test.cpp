@@ -127,8 +127,9 @@ TEST_F(Shortcut, HiddenFilesButNotHiddenFolders) {
     writeBytes(dir / "h.url", "x");
     ::mkdir((dir / "sub").c_str(), 0755);
     EXPECT_FALSE(mv::IsHiddenFile(dir / "h.url"));
-    if (mv::fileattr::set(dir / "h.url", mv::fileattr::Archive | mv::fileattr::Hidden))
+    if (mv::fileattr::set(dir / "h.url", mv::fileattr::Archive | mv::fileattr::Hidden)) {
         GTEST_SKIP() << "no user extended attributes";
+    }
     EXPECT_TRUE(mv::IsHiddenFile(dir / "h.url"));
     EXPECT_TRUE(mv::IsHiddenFile(dir / "H.URL"));
     ASSERT_EQ(mv::fileattr::set(dir / "sub", mv::fileattr::Hidden), std::error_code());
@@ -142,7 +143,7 @@ TEST_F(Shortcut, BothValuesAtOnceMatchTheSingleReads) {
     writeBytes(dir / "sjis.url", "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis + "\r\n");
     writeBytes(dir / "bom.url", "\xEF\xBB\xBF[Comment]\nComment=ユニコード\n[InternetShortcut]\nURL=http://u/\n");
     writeBytes(dir / "Upper.URL", "[InternetShortcut]\nURL=http://s/\n");
-    for (const std::string path : {dir / "sjis.url", dir / "bom.url", dir / "upper.url", dir / "none.url"}) {
+    for (const std::string& path : {dir / "sjis.url", dir / "bom.url", dir / "upper.url", dir / "none.url"}) {
         const mv::ShortcutValues both = mv::ReadShortcutValues(path);
         EXPECT_EQ(both.Url, mv::ReadShortcutUrl(path)) << path;
         EXPECT_EQ(both.Comment, mv::ReadShortcutComment(path)) << path;

@@ -157,8 +157,9 @@ TEST(CommandLine, ExactResponseFilesTakeEveryName) {
     withBreak.push_back("line\nbreak.url");
     const auto got = responseNames(zeros + "line\nbreak.url", CodePage::Utf8);
     ASSERT_EQ(got.size(), withBreak.size());
-    for (std::size_t i = 0; i < got.size(); ++i)
+    for (std::size_t i = 0; i < got.size(); ++i) {
         EXPECT_EQ(got[i].utf8, withBreak[i]);
+    }
     // Bytes that are not UTF-8 are the disk's own and kept as they are.
     const auto raw = responseNames("\xEF\xBB\xBF" "caf\xE9.url\n", CodePage::Cp932);
     ASSERT_EQ(raw.size(), 1u);

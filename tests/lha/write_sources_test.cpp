@@ -101,7 +101,9 @@ TEST(SourceFiles, NamesNeverLeaveTheBaseFolder) {
         fs::remove(arc);
         const auto direct = runLha(programCommandLine(arc.string(), base.string(), {c.name}));
         EXPECT_EQ(direct.code, c.code) << c.name << "\n" << direct.log;
-        if (c.code != 0) EXPECT_FALSE(fs::exists(arc)) << c.name;
+        if (c.code != 0) {
+            EXPECT_FALSE(fs::exists(arc)) << c.name;
+        }
     }
     // The crafted name on the command line is refused; in the response file it packs as
     // itself.
@@ -252,7 +254,9 @@ TEST(DosAttribute, WellFormedValuesOnly) {
     for (const Case& c : cases) {
         std::uint32_t word = 0xDEAD;
         EXPECT_EQ(parseDosAttrib(c.value.data(), c.value.size(), word), c.ok) << c.value;
-        if (c.ok) EXPECT_EQ(word, c.word) << c.value;
+        if (c.ok) {
+            EXPECT_EQ(word, c.word) << c.value;
+        }
     }
 }
 

@@ -133,8 +133,9 @@ TEST(ShfOperation, ProgramConfigurationDeletesSeveralFavoritesToTheTrashAfterOne
     EXPECT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(countEntries(home / "fav"), 0u);
     auto entries = trashEntries(home.trash());
-    for (const auto& p : op.FromFFList)
+    for (const auto& p : op.FromFFList) {
         EXPECT_EQ(readBytes(entries[p]), p.substr(p.size() - 5, 1)) << p;
+    }
 }
 
 } // namespace

@@ -35,8 +35,9 @@ TEST(ReasonText, EachKnownErrnoHasItsJapaneseReason) {
         {ELOOP, u"シンボリック リンクが多すぎます。"},
         {EOPNOTSUPP, u"この操作はサポートされていません。"},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(mv::reasonText(errnoCode(c.err)), QString::fromUtf16(c.text)) << c.err;
+    }
     // The same codes as the system category gives them.
     EXPECT_EQ(mv::reasonText(std::error_code(ENOENT, std::system_category())),
               QStringLiteral("指定されたファイルが見つかりません。"));

@@ -68,9 +68,12 @@ TEST(FileAttr, AttributeWordFromModeAndStoredValue) {
         mvtest::shareWithEveryone(dir.path());
         const std::string f = dir / "f.url";
         mvtest::writeBytes(f, "x");
-        if (!xattrsWork(f)) GTEST_SKIP() << "no user extended attributes on this file system";
-        if (!c.stored.empty())
+        if (!xattrsWork(f)) {
+            GTEST_SKIP() << "no user extended attributes on this file system";
+        }
+        if (!c.stored.empty()) {
             ASSERT_EQ(::setxattr(f.c_str(), "user.DOSATTRIB", c.stored.data(), c.stored.size(), 0), 0);
+        }
         ::chmod(f.c_str(), c.mode);
         EXPECT_EQ(fa::get(f), c.root);
         EXPECT_EQ(fa::isReadOnly(f), (c.root & fa::ReadOnly) != 0);
@@ -101,7 +104,9 @@ TEST(FileAttr, ReadOnlyIsSetAndClearedInModeAndStoredValueAlike) {
         TempDir dir;
         const std::string f = dir / "f.url";
         mvtest::writeBytes(f, "x");
-        if (!xattrsWork(f)) GTEST_SKIP() << "no user extended attributes on this file system";
+        if (!xattrsWork(f)) {
+            GTEST_SKIP() << "no user extended attributes on this file system";
+        }
         ::setxattr(f.c_str(), "user.DOSATTRIB", c.stored, std::strlen(c.stored), 0);
         ::chmod(f.c_str(), c.mode);
         ASSERT_EQ(fa::set(f, c.set), std::error_code());
@@ -117,7 +122,9 @@ TEST(FileAttr, HiddenToggleOnAReadOnlyFavoriteWorksForItsOwnerOnly) {
     const std::string own = dir / "own.url", other = dir / "other.url";
     for (const auto& f : {own, other}) {
         mvtest::writeBytes(f, "[InternetShortcut]\r\n");
-        if (!xattrsWork(f)) GTEST_SKIP() << "no user extended attributes on this file system";
+        if (!xattrsWork(f)) {
+            GTEST_SKIP() << "no user extended attributes on this file system";
+        }
         ::setxattr(f.c_str(), "user.DOSATTRIB", "0x23", 4, 0);
         ::chmod(f.c_str(), 0444);
     }
@@ -142,7 +149,9 @@ TEST(FileAttr, HiddenBitRoundTripsAndKeepsOtherBits) {
     TempDir dir;
     const std::string f = dir / "f.url";
     mvtest::writeBytes(f, "x");
-    if (!xattrsWork(f)) GTEST_SKIP() << "no user extended attributes on this file system";
+    if (!xattrsWork(f)) {
+        GTEST_SKIP() << "no user extended attributes on this file system";
+    }
 
     ASSERT_EQ(fa::set(f, fa::Archive | fa::Hidden | 0x2000), std::error_code());
     EXPECT_EQ(fa::get(f), fa::Archive | fa::Hidden | 0x2000);

@@ -65,8 +65,9 @@ TEST(ProfileRead, DoubleByteNamesInShiftJis) {
         {"x", "k", "none"},
         {"y", "k\x83", "stray"}, // a lead byte before "=" does not swallow it
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(pf::readValue(ini, c.section, c.key, "none", kSjis), c.want) << c.section << "/" << c.key;
+    }
     // Writing one of a pair never touches the other.
     EXPECT_EQ(pf::writeValue("[s]\r\n" + kA + "=1\r\n", "s", kDi, "2", kSjis),
               "[s]\r\n" + kA + "=1\r\n" + kDi + "=2\r\n");
@@ -85,8 +86,9 @@ TEST(ProfileRead, BufferCutNeverSplitsACharacter) {
         {"123456789\xFF" + std::string(3000, 'y'), kUtf8, // a broken byte is a character of its own
          "123456789\xFF" + std::string(2037, 'y')},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(pf::readValue("[s]\nk=" + c.value + "\n", "s", "k", "", c.cp), c.want);
+    }
     EXPECT_EQ(pf::readValue("[s]\nk=" + k2046 + kA + "\n", "s", "k", "", kSjis, pf::kWhole).size(), 2048u);
 }
 
@@ -109,8 +111,9 @@ TEST(ProfileWrite, CreatesAppendsInsertsAndReplaces) {
         {"[A]\r\nk=v\r\n", "A", "k", "", "[A]\r\nk=\r\n"},
         {"", " S ", " k ", "v", "[S]\r\nk=v\r\n"},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(pf::writeValue(c.text, c.section, c.key, c.value, kUtf8), c.want) << c.text;
+    }
 }
 
 TEST(ProfileWrite, LineBreaksInValuesCannotAddLines) {
@@ -211,5 +214,7 @@ TEST(ProfileInteger, SignsPrefixesAndRange) {
         {"abc", 5}, {"", 5}, {"-", 5}, {"0x", 5}, {"$", 5}, {"12abc", 5},
         {"99999999999999999999999", 5},
     };
-    for (const Case& c : cases) EXPECT_EQ(pf::parseInteger(c.text, 5), c.want) << c.text;
+    for (const Case& c : cases) {
+        EXPECT_EQ(pf::parseInteger(c.text, 5), c.want) << c.text;
+    }
 }

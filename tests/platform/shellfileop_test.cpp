@@ -167,8 +167,9 @@ TEST(ShellCopyMove, SeveralOddlyNamedFilesGoAsOneOperationKeepingAttributesAndTi
     r = shell(mv::FO_MOVE, paths, {home / "moved"}, mv::FOF_ALLOWUNDO | mv::FOF_NOCONFIRMMKDIR);
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(countEntries(home / "src"), 0u);
-    for (const auto& n : oddNames())
+    for (const auto& n : oddNames()) {
         EXPECT_EQ(readBytes(home / ("moved/" + n)), "URL=" + n) << n;
+    }
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
@@ -220,8 +221,9 @@ TEST(ShellCopyMove, NothingIsReplacedWithoutYes) {
         EXPECT_EQ(r.code, 0);
         EXPECT_FALSE(r.aborted);
         EXPECT_EQ(dialogs.asked.size(), 1u);
-        for (const char* n : {"a.url", "b.url", "c.url", "d.url"})
+        for (const char* n : {"a.url", "b.url", "c.url", "d.url"}) {
             EXPECT_EQ(readBytes(home / ("dst/" + std::string(n))), "URL=" + std::string(n));
+        }
         EXPECT_EQ(countEntries(home / "src"), 0u);
     }
 }
@@ -352,8 +354,9 @@ TEST(ShellCopyMove, OntoItselfTheSourceIsNeverHarmed) {
     }
     // A copy onto itself makes a copy with a name of its own, as the desktop does.
     ScriptedDialogs dialogs;
-    for (int i = 0; i < 2; ++i)
+    for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(shell(mv::FO_COPY, paths, {home / "fav"}, mv::FOF_ALLOWUNDO).code, 0);
+    }
     EXPECT_TRUE(dialogs.asked.empty());
     EXPECT_EQ(readBytes(paths[0]), "URL=a.url");
     EXPECT_EQ(readBytes(paths[1]), "URL=" + longName());
@@ -428,7 +431,9 @@ TEST(ShellCopyMove, UnreadableFileIsReportedAndLeavesNoPartialCopy) {
 TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
     TrashHome home;
     OtherFileSystemDir other(home.dir().path());
-    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
+    if (other.path().empty()) {
+        GTEST_SKIP() << "no writable mount of another file system here";
+    }
     makeFiles(home / "src/T/sub", {"x.url"});
     fs::create_directory_symlink("..", home / "src/T/sub/up");
     auto files = makeFiles(home / "src", oddNames());
@@ -443,8 +448,9 @@ TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(countEntries(home / "src"), 0u);
-    for (const auto& n : oddNames())
+    for (const auto& n : oddNames()) {
         EXPECT_EQ(readBytes(other.path() + "/" + n), "URL=" + n) << n;
+    }
     EXPECT_EQ(readBytes(other.path() + "/T/sub/x.url"), "URL=x.url");
     EXPECT_EQ(fs::read_symlink(other.path() + "/T/sub/up"), "..");
     struct stat st {};
@@ -458,8 +464,8 @@ TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
     const int rc = runUnprivileged([&] {
         ScriptedDialogs inner;
         inner.answers = {mbOK};
-        auto r = shell(mv::FO_MOVE, {home / "locked/keep.url"}, {other.path()}, mv::FOF_ALLOWUNDO);
-        if (r.code != EACCES) return 1;
+        auto locked = shell(mv::FO_MOVE, {home / "locked/keep.url"}, {other.path()}, mv::FOF_ALLOWUNDO);
+        if (locked.code != EACCES) return 1;
         return exists(other.path() + "/keep.url") || hasTempLeftovers(other.path()) ? 2 : 0;
     });
     EXPECT_EQ(rc, 0);

@@ -90,8 +90,9 @@ TEST(Trash, SameNamesGetUniqueEntriesAndLeftoversAreNotOverwritten) {
     fs::create_directories(home.trash() + "/info");
     writeBytes(home.trash() + "/files/Site.url", "leftover");
 
-    for (const char* d : {"a", "b", "c"})
+    for (const char* d : {"a", "b", "c"}) {
         ASSERT_EQ(mv::trash::moveToTrash(home / (std::string(d) + "/Site.url")), std::error_code());
+    }
 
     EXPECT_EQ(readBytes(home.trash() + "/files/Site.url"), "leftover");
     auto entries = trashEntries(home.trash());
@@ -200,7 +201,9 @@ TEST(Trash, HomeTrashIsPrivateEvenWhenItsParentsExist) {
         }
         struct stat share {};
         ::stat((home / "home/.local/share").c_str(), &share);
-        if (shareExists) EXPECT_EQ(share.st_mode & 07777, 0755u); // not ours to change
+        if (shareExists) {
+            EXPECT_EQ(share.st_mode & 07777, 0755u); // not ours to change
+        }
     }
 }
 
@@ -209,10 +212,14 @@ TEST(Trash, HomeTrashIsPrivateEvenWhenItsParentsExist) {
 TEST(Trash, FailingHomeTrashDoesNotFallThroughToTheTopdirTrash) {
     TempDir probe;
     OtherFileSystemDir other(probe.path()); // a mount of our own, to look at its top folder
-    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
+    if (other.path().empty()) {
+        GTEST_SKIP() << "no writable mount of another file system here";
+    }
     const std::string top = other.mountPoint();
     const std::string topTrash = top + "/.Trash-" + std::to_string(::getuid());
-    if (exists(topTrash)) GTEST_SKIP() << topTrash << " exists already";
+    if (exists(topTrash)) {
+        GTEST_SKIP() << topTrash << " exists already";
+    }
     struct Case {
         const char* name;
         std::function<void(const std::string& home)> breakHome;
@@ -293,7 +300,9 @@ TEST(Trash, TopdirTrashRules) {
 TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
     TrashHome home;
     OtherFileSystemDir other(home.dir().path());
-    if (other.path().empty()) GTEST_SKIP() << "no writable mount of another file system here";
+    if (other.path().empty()) {
+        GTEST_SKIP() << "no writable mount of another file system here";
+    }
     const std::string top = other.mountPoint();
     const std::string trash = top + "/.Trash-" + std::to_string(::getuid());
     const bool trashExisted = exists(trash);

@@ -81,7 +81,9 @@ TEST_F(WriteSeams, FailedFlushFailsTheWrite) {
         };
         const std::error_code ec = mv::writeFileAtomically(f, "new");
         EXPECT_EQ(!ec, c.done);
-        if (!c.done) EXPECT_EQ(ec.value(), c.err);
+        if (!c.done) {
+            EXPECT_EQ(ec.value(), c.err);
+        }
         shim::reset();
         EXPECT_EQ(readBytes(f), c.after);
         EXPECT_FALSE(hasTempLeftovers(dir.path()));

@@ -27,9 +27,15 @@ public:
     ScriptedDialogs() { install(this); }
     ~ScriptedDialogs() override {
         install(nullptr);
-        if (!answers.empty()) ADD_FAILURE() << answers.size() << " scripted answer(s) never asked for";
-        if (!inputs.empty()) ADD_FAILURE() << inputs.size() << " scripted input(s) never asked for";
-        if (!saveNames.empty()) ADD_FAILURE() << saveNames.size() << " scripted save name(s) never asked for";
+        if (!answers.empty()) {
+            ADD_FAILURE() << answers.size() << " scripted answer(s) never asked for";
+        }
+        if (!inputs.empty()) {
+            ADD_FAILURE() << inputs.size() << " scripted input(s) never asked for";
+        }
+        if (!saveNames.empty()) {
+            ADD_FAILURE() << saveNames.size() << " scripted save name(s) never asked for";
+        }
     }
 
     // Message boxes, in order; mbCancel stands for closing the box, which is always possible.
@@ -57,14 +63,23 @@ public:
             ADD_FAILURE() << "answer " << answer << " is not offered by: " << text.toStdString();
         return answer;
     }
+    // Unwrapped before the pop: copying the optional itself draws a false "may be used
+    // uninitialized" from GCC 12 at -O2.
+    static std::optional<QString> takeFront(std::deque<std::optional<QString>>& queue) {
+        if (!queue.front()) {
+            queue.pop_front();
+            return std::nullopt;
+        }
+        QString value = *queue.front();
+        queue.pop_front();
+        return value;
+    }
     std::optional<QString> inputBox(const QString& caption, const QString&, const QString&) override {
         if (inputs.empty()) {
             ADD_FAILURE() << "unexpected input box: " << caption.toStdString();
             return std::nullopt;
         }
-        auto v = inputs.front();
-        inputs.pop_front();
-        return v;
+        return takeFront(inputs);
     }
     std::optional<QString> saveFileName(const QStringList& filters, const QString&) override {
         saveFilters.push_back(filters);
@@ -72,9 +87,7 @@ public:
             ADD_FAILURE() << "unexpected save dialog";
             return std::nullopt;
         }
-        auto v = saveNames.front();
-        saveNames.pop_front();
-        return v;
+        return takeFront(saveNames);
     }
 };
 
