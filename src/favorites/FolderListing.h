@@ -1,5 +1,5 @@
 #pragma once
-// The favorites of the listed folder; entry i belongs to grid row i + 1.
+// A favorite as its folder's listing reads it.
 
 #include <cstdint>
 #include <string>
@@ -12,8 +12,8 @@ struct FavoriteEntry {
     std::string Url;
     std::string Comment;
     uint8_t Hidden = 0; // 1 when the file carries the hidden attribute
-    // The file the row stands for, whatever its site-name cell says; commands and edits act
-    // on this file, so a row always names its own favorite.
+    // The favorite's file, whatever name is shown for it; commands and edits act on this
+    // file, so a favorite always names its own file.
     std::string Path;
     // False when the file exists but could not be read: Url and Comment are then not its
     // content, and nothing may be written over it.
