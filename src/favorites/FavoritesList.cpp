@@ -36,6 +36,56 @@ CommitError renameFavorite(const std::string& from, const std::string& to, int& 
     return CommitError::RenameFailed;
 }
 
+// Shows the file's values again in place of what was typed; true when anything changed.
+bool ShowFileValues(ListedFavorite& item) {
+    const FavoriteEntry& file = item.Entry;
+    if (item.Url == file.Url && item.Comment == file.Comment && item.SiteName == file.SiteName)
+        return false;
+    item.SiteName = file.SiteName;
+    item.Url = file.Url;
+    item.Comment = file.Comment;
+    return true;
+}
+
+// Writes a changed URL and comment into the file under its present name. On a refused
+// write the typed values stay shown, so they can be corrected.
+bool WriteChangedValues(ListedFavorite& item, CommitResult& result) {
+    FavoriteEntry& file = item.Entry;
+    try {
+        if (item.Url != file.Url) {
+            WriteShortcutUrl(file.Path, item.Url);
+            file.Url = item.Url;
+        }
+        if (item.Comment != file.Comment) {
+            WriteShortcutComment(file.Path, item.Comment);
+            file.Comment = item.Comment;
+        }
+    } catch (const Error& error) {
+        result.Error = CommitError::WriteFailed;
+        result.WriteError = error.text();
+        return false;
+    }
+    return true;
+}
+
+// Gives the file the shown site name; false (with the reason in `result`) when refused.
+bool RenameToShownName(ListedFavorite& item, CommitResult& result) {
+    FavoriteEntry& file = item.Entry;
+    if (isBlank(item.SiteName)) {
+        // The file would become a hidden ".url" (or a name of blanks only).
+        result.Error = CommitError::BlankName;
+    } else if (item.SiteName.find('/') != std::string::npos) {
+        result.Error = CommitError::SlashInName;
+    } else {
+        result.Target = ItemPath(folderOf(file.Path), item.SiteName);
+        result.Error = renameFavorite(file.Path, result.Target, result.SystemError);
+    }
+    if (result.Error != CommitError::None) return false;
+    file.Path = result.Target;
+    file.SiteName = item.SiteName;
+    return true;
+}
+
 } // namespace
 
 const std::string& ListedFavorite::Shown(FavoriteField field) const {
@@ -117,71 +167,32 @@ std::optional<size_t> FavoritesList::EditIndex() const {
     return found;
 }
 
-ListedFavorite* FavoritesList::Edited() {
-    const std::optional<size_t> index = EditIndex();
-    return index ? &items_[*index] : nullptr;
-}
-
 CommitResult FavoritesList::Commit() {
     CommitResult result;
     if (editPath_.empty()) return result;
-    ListedFavorite* item = Edited();
-    if (!item) {
+    const std::optional<size_t> index = EditIndex();
+    if (!index) {
         // The favorite has left the list: nothing of it is shown to be written.
         EndEdit();
         return result;
     }
-    FavoriteEntry& file = item->Entry;
-    result.Path = file.Path;
-    const std::optional<size_t> index = EditIndex();
-
-    if (!file.Readable) {
+    ListedFavorite& item = items_[*index];
+    result.Path = item.Entry.Path;
+    if (!item.Entry.Readable) {
         // What is shown is not the file's content; writing it would replace the file's.
-        if (item->Url != file.Url || item->Comment != file.Comment || item->SiteName != file.SiteName) {
-            item->SiteName = file.SiteName;
-            item->Url = file.Url;
-            item->Comment = file.Comment;
+        if (ShowFileValues(item)) {
             result.Error = CommitError::Unreadable;
             result.Restored = index;
         }
         EndEdit();
         return result;
     }
-    try {
-        // Values go into the file under its old name; the rename comes last.
-        if (item->Url != file.Url) {
-            WriteShortcutUrl(file.Path, item->Url);
-            file.Url = item->Url;
-        }
-        if (item->Comment != file.Comment) {
-            WriteShortcutComment(file.Path, item->Comment);
-            file.Comment = item->Comment;
-        }
-    } catch (const Error& error) {
-        // Shown as typed, so it can be corrected; the edit stays for another try.
-        result.Error = CommitError::WriteFailed;
-        result.WriteError = error.text();
-        return result;
-    }
-    if (item->SiteName != file.SiteName) {
-        if (isBlank(item->SiteName)) {
-            // The file would become a hidden ".url" (or a name of blanks only).
-            result.Error = CommitError::BlankName;
-        } else if (item->SiteName.find('/') != std::string::npos) {
-            result.Error = CommitError::SlashInName;
-        } else {
-            result.Target = ItemPath(folderOf(file.Path), item->SiteName);
-            result.Error = renameFavorite(file.Path, result.Target, result.SystemError);
-            if (result.Error == CommitError::None) {
-                file.Path = result.Target;
-                file.SiteName = item->SiteName;
-            }
-        }
+    // Values go into the file under its old name; the rename comes last.
+    if (!WriteChangedValues(item, result)) return result; // stays pending, for another try
+    if (item.SiteName != item.Entry.SiteName && !RenameToShownName(item, result)) {
         // A favorite always shows its own file's name.
-        if (result.Error != CommitError::None) {
-            item->SiteName = file.SiteName;
-            result.Restored = index;
-        }
+        item.SiteName = item.Entry.SiteName;
+        result.Restored = index;
     }
     EndEdit();
     return result;

@@ -118,8 +118,6 @@ public:
     bool ClipboardMode() const { return clipboardMode_; }
 
 private:
-    ListedFavorite* Edited();
-
     std::vector<ListedFavorite> items_;
     std::string editPath_;
     // Where the edited favorite was last found; checked against its path before use.

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace mv {
 
@@ -19,8 +18,6 @@ struct FavoriteEntry {
     // content, and nothing may be written over it.
     bool Readable = true;
 };
-
-using FolderListing = std::vector<FavoriteEntry>;
 
 // Reads one favorite: site name from the file name, URL and comment from the file, hidden flag
 // from `attributes` (the file's record as the folder search found it, so the file is not
