@@ -111,7 +111,8 @@ void TForm1::BuildLayout() {
         Bars.listMenu->popup(StringGrid1->viewport()->mapToGlobal(p));
     });
     panelLayout->addWidget(StringGrid1);
-    gridEdits_ = new GridEditFeed(StringGrid1, [this](int col, int row, const std::string& text) {
+    // What is typed goes to the favorites list as it is typed; the feed belongs to the grid.
+    new GridEditFeed(StringGrid1, [this](int col, int row, const std::string& text) {
         Guarded([&] { StringGrid1CellTyped(col, row, text); });
     });
 

@@ -33,7 +33,6 @@ class TStatusBar;
 class TStatusProgressBar;
 class TAyaSGridPrinter;
 class TPrintDialog;
-class GridEditFeed;
 struct PropertyValues;
 struct SecondaryForms;
 
@@ -173,7 +172,6 @@ private:
     std::unique_ptr<TArchiveFile> ArchiveFile1;
     std::unique_ptr<TArcHelp> ArcHelp1;
     CommandBars Bars;
-    GridEditFeed* gridEdits_ = nullptr;
 
     // The secondary windows, handed over by CreateSecondaryForms.
     TfrmVersion* frmVersion = nullptr;

@@ -20,9 +20,13 @@ bool exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool isBlank(const std::string& text) { return toQt(text).trimmed().isEmpty(); }
+bool isBlank(const std::string& text) {
+    return toQt(text).trimmed().isEmpty();
+}
 
-std::string folderOf(const std::string& path) { return path.substr(0, path.rfind('/')); }
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind('/'));
+}
 
 // Renames without ever replacing another file. Names compare as Windows compares them: a
 // target that differs from an existing file only in case counts as taken, unless it is the
@@ -123,7 +127,8 @@ std::optional<size_t> FavoritesList::IndexOf(const std::string& path) const {
 std::vector<std::string> FavoritesList::Paths() const {
     std::vector<std::string> paths;
     paths.reserve(items_.size());
-    for (const ListedFavorite& item : items_) paths.push_back(item.Entry.Path);
+    for (const ListedFavorite& item : items_)
+        paths.push_back(item.Entry.Path);
     return paths;
 }
 
@@ -211,15 +216,18 @@ void FavoritesList::SetChecked(size_t index, bool checked) {
 }
 
 void FavoritesList::CheckAll() {
-    for (ListedFavorite& item : items_) item.Checked = true;
+    for (ListedFavorite& item : items_)
+        item.Checked = true;
 }
 
 void FavoritesList::CheckNone() {
-    for (ListedFavorite& item : items_) item.Checked = false;
+    for (ListedFavorite& item : items_)
+        item.Checked = false;
 }
 
 void FavoritesList::InvertChecks() {
-    for (ListedFavorite& item : items_) item.Checked = !item.Checked;
+    for (ListedFavorite& item : items_)
+        item.Checked = !item.Checked;
 }
 
 bool FavoritesList::AnyChecked() const {
@@ -234,9 +242,11 @@ std::vector<std::string> FavoritesList::CheckedPaths() const {
     return paths;
 }
 
-std::vector<HiddenToggleFailure> FavoritesList::ToggleHidden(const std::vector<std::string>& paths) {
+std::vector<HiddenToggleFailure>
+FavoritesList::ToggleHidden(const std::vector<std::string>& paths) {
     std::unordered_map<std::string, size_t> listed;
-    for (size_t i = 0; i < items_.size(); ++i) listed.emplace(items_[i].Entry.Path, i);
+    for (size_t i = 0; i < items_.size(); ++i)
+        listed.emplace(items_[i].Entry.Path, i);
     std::vector<HiddenToggleFailure> failed;
     for (const std::string& path : paths) {
         if (!ToggleHiddenAttribute(path)) failed.push_back({path, errno});

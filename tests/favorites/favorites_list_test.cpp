@@ -21,7 +21,8 @@ protected:
     void SetUp() override { mv::CodePage::setActiveForTesting(&mv::CodePage::utf8()); }
     void TearDown() override { mv::CodePage::setActiveForTesting(nullptr); }
 
-    void writeFavorite(const std::string& name, const std::string& url, const std::string& comment = {}) {
+    void writeFavorite(const std::string& name, const std::string& url,
+                       const std::string& comment = {}) {
         std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
         if (!comment.empty()) text += "[Comment]\r\nComment=" + comment + "\r\n";
         writeBytes(dir / (name + ".url"), text);
@@ -42,7 +43,8 @@ protected:
     }
     std::vector<std::string> shownNames() const {
         std::vector<std::string> names;
-        for (const auto& item : favorites.Items()) names.push_back(item.SiteName);
+        for (const auto& item : favorites.Items())
+            names.push_back(item.SiteName);
         return names;
     }
     std::vector<std::string> files() const {
@@ -117,7 +119,8 @@ TEST_F(FavoritesListTest, RenamesNeverReplaceAnotherFavorite) {
         favorites.BeginEdit(0);
         favorites.Stage(0, FavoriteField::SiteName, refused);
         const CommitError error = favorites.Commit().Error;
-        EXPECT_EQ(error, std::string(refused) == "x/y" ? CommitError::SlashInName : CommitError::BlankName);
+        EXPECT_EQ(error, std::string(refused) == "x/y" ? CommitError::SlashInName
+                                                       : CommitError::BlankName);
         EXPECT_EQ(favorites.At(0).SiteName, "a");
     }
     // A change of case only renames the file itself.
@@ -140,7 +143,8 @@ TEST_F(FavoritesListTest, RenamesNeverReplaceAnotherFavorite) {
 
 TEST_F(FavoritesListTest, AFailedCommitStaysWithItsFavoriteThroughASort) {
     // A Shift-JIS file cannot hold an emoji comment: the write is refused.
-    writeBytes(dir / "a.url", "[InternetShortcut]\r\nURL=http://3/\r\n[Comment]\r\nComment=\x83\x65\x83\x58\r\n");
+    writeBytes(dir / "a.url",
+               "[InternetShortcut]\r\nURL=http://3/\r\n[Comment]\r\nComment=\x83\x65\x83\x58\r\n");
     writeFavorite("b", "http://1/", "bee");
     writeFavorite("c", "http://2/", "sea");
     list({"a", "b", "c"});
@@ -176,7 +180,8 @@ TEST_F(FavoritesListTest, AReadOnlyFileRefusesTheCommitAndKeepsTheEdit) {
                   favorites.BeginEdit(0);
                   favorites.Stage(0, FavoriteField::Url, "http://changed/");
                   const mv::CommitResult result = favorites.Commit();
-                  const bool kept = favorites.EditIndex() == 0u && favorites.At(0).Url == "http://changed/" &&
+                  const bool kept = favorites.EditIndex() == 0u &&
+                                    favorites.At(0).Url == "http://changed/" &&
                                     favorites.At(0).Entry.Url == "http://r/";
                   return result.Error == CommitError::WriteFailed && kept ? 0 : 1;
               }),
@@ -204,8 +209,10 @@ TEST_F(FavoritesListTest, AnUnreadableFavoriteIsNeverWrittenOver) {
 }
 
 TEST_F(FavoritesListTest, SortIgnoresCaseIsStableAndMovesMarksDatesAndHiddenState) {
-    for (const char* n : {"b", "A", "a", "C"}) writeFavorite(n, std::string("http://") + n + "/");
-    const bool hidden = mv::fileattr::set(dir / "b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    for (const char* n : {"b", "A", "a", "C"})
+        writeFavorite(n, std::string("http://") + n + "/");
+    const bool hidden =
+        mv::fileattr::set(dir / "b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     list({"b", "A", "a", "C"});
     EXPECT_EQ(favorites.At(0).Entry.Hidden, hidden ? 1 : 0);
     favorites.SetChecked(indexOf("C"), true);
@@ -232,7 +239,8 @@ TEST_F(FavoritesListTest, SortIgnoresCaseIsStableAndMovesMarksDatesAndHiddenStat
 }
 
 TEST_F(FavoritesListTest, CheckMarks) {
-    for (const char* n : {"a", "b", "c"}) writeFavorite(n, "http://x/");
+    for (const char* n : {"a", "b", "c"})
+        writeFavorite(n, "http://x/");
     list({"a", "b", "c"});
     EXPECT_FALSE(favorites.AnyChecked());
     favorites.SetChecked(2, true);
@@ -265,7 +273,7 @@ TEST_F(FavoritesListTest, OneClipboardHoldsSomethingAtATimeAndOutlivesTheListing
 
     favorites.BeginEdit(0);
     list({"a"});
-    EXPECT_FALSE(favorites.EditIndex()); // a listing ends the edit...
+    EXPECT_FALSE(favorites.EditIndex());             // a listing ends the edit...
     EXPECT_EQ(favorites.ItemClipboard().size(), 2u); // ...and keeps the clipboard
 
     favorites.PutFolder("/f/folder", false);
