@@ -6,6 +6,7 @@
 
 #include "app/AppSetup.h"
 #include "app/MainWindow.h"
+#include "app/ShellTreeView.h"
 #include "platform/atomicfile.h"
 #include "ui/CheckBoxGrid.h"
 
@@ -56,11 +57,11 @@ int runOne(int count, char* argv0) {
     mv::TForm1 form(dir + "/markvane.ini");
     form.show();
     const double listMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
-    const int rows = form.StringGrid1->RowCount() - 1;
+    const int rows = form.Grid()->RowCount() - 1;
     // A second listing of the same folder, once the tree's model has settled.
     for (int i = 0; i < 50; ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
     t0 = Clock::now();
-    form.ShellTreeView1Change();
+    emit form.Tree()->Change(); // as a change of folder in the tree does
     const double relistMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 
     rusage ru {};

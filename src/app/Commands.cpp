@@ -10,16 +10,24 @@
 namespace mv {
 namespace {
 
+// Whether a command runs while a listing or a date fetch is under way. Those that change files
+// or list again do not: the listing would go on over files and rows changed beneath it.
+enum WhileBusy : bool { kRuns = false, kRefused = true };
+
+const char kRefusedWhileBusy[] = "refusedWhileBusy";
+
 struct Item {
     const char* name;
     const char16_t* caption;
     const char* icon; // theme icon name, or nullptr
+    WhileBusy whileBusy = kRuns;
     const char16_t* hint = nullptr;
 };
 
 QAction* makeAction(QObject* owner, const Item& item, const QString& suffix = {}) {
     auto* a = new QAction(QString::fromUtf16(item.caption), owner);
     a->setObjectName(QString::fromLatin1(item.name) + suffix);
+    a->setProperty(kRefusedWhileBusy, bool(item.whileBusy));
     if (item.icon) a->setIcon(QIcon::fromTheme(QString::fromLatin1(item.icon)));
     const QString hint = item.hint ? QString::fromUtf16(item.hint) : QString();
     a->setProperty("hint", hint);
@@ -66,31 +74,31 @@ void addTo(QToolBar* bar, QAction* a) {
 }
 
 const Item kMain[] = {
-    {"TB_ChangeFavoiteDir", u"お気に入りフォルダの変更", "folder-favorites"},
-    {"TB_Refresh", u"最新の情報に更新", "view-refresh", u"フォルダ・お気に入りファイルを再読み込みします"},
-    {"TBArchive", u"圧縮ファイル作成", "archive-insert", u"全お気に入りをLHA形式で圧縮保存します"},
+    {"TB_ChangeFavoiteDir", u"お気に入りフォルダの変更", "folder-favorites", kRefused},
+    {"TB_Refresh", u"最新の情報に更新", "view-refresh", kRefused, u"フォルダ・お気に入りファイルを再読み込みします"},
+    {"TBArchive", u"圧縮ファイル作成", "archive-insert", kRuns, u"全お気に入りをLHA形式で圧縮保存します"},
     {"TB_EasyView", u"簡易表示", "view-list-icons"},
     {"TBHelp", u"ヘルプ", "help-contents"},
     {"TB_Version", u"バージョン情報", "help-about"},
-    {"TB_End", u"終了", "application-exit", u"Markvaneを終了します"},
+    {"TB_End", u"終了", "application-exit", kRuns, u"Markvaneを終了します"},
     {"TB_CheckGetDateCancel", u"更新日取得の中止", "process-stop"},
 };
 
-const Item kFolderNew{"TB_Folder_New", u"新規フォルダの作成", "folder-new"};
+const Item kFolderNew{"TB_Folder_New", u"新規フォルダの作成", "folder-new", kRefused};
 const Item kFolderCopy{"TB_Folder_Copy", u"フォルダのコピー", "edit-copy"};
 const Item kFolderCut{"TB_Folder_Cut", u"フォルダの切り取り", "edit-cut"};
-const Item kFolderPaste{"TB_Folder_Paste", u"フォルダの貼り付け", "edit-paste"};
-const Item kFolderDelete{"TB_Folder_Delete", u"フォルダの削除", "edit-delete"};
-const Item kFolderHide{"TB_Folder_Hide", u"フォルダ内の全ファイルの隠し属性を反転", "view-hidden"};
+const Item kFolderPaste{"TB_Folder_Paste", u"フォルダの貼り付け", "edit-paste", kRefused};
+const Item kFolderDelete{"TB_Folder_Delete", u"フォルダの削除", "edit-delete", kRefused};
+const Item kFolderHide{"TB_Folder_Hide", u"フォルダ内の全ファイルの隠し属性を反転", "view-hidden", kRefused};
 
-const Item kAdd{"TB_Add", u"追加", "list-add"};
+const Item kAdd{"TB_Add", u"追加", "list-add", kRefused};
 const Item kEdit{"TBSubmenu_Edit", u"編集", "document-edit"};
 const Item kCopy{"TB_Copy", u"コピー", "edit-copy"};
 const Item kCut{"TB_Cut", u"切り取り", "edit-cut"};
-const Item kPaste{"TB_Paste", u"貼り付け", "edit-paste"};
-const Item kDelete{"TB_Delete", u"削除", "edit-delete"};
-const Item kHideChange{"TB_HideChange", u"隠し属性の反転", "view-hidden"};
-const Item kGetDate{"TB_GetDate", u"更新日取得", "view-calendar-day"};
+const Item kPaste{"TB_Paste", u"貼り付け", "edit-paste", kRefused};
+const Item kDelete{"TB_Delete", u"削除", "edit-delete", kRefused};
+const Item kHideChange{"TB_HideChange", u"隠し属性の反転", "view-hidden", kRefused};
+const Item kGetDate{"TB_GetDate", u"更新日取得", "view-calendar-day", kRefused};
 const Item kCheck{"TBSubmenu_Check", u"チェック", "checkbox"};
 const Item kCheckOn{"TB_CheckOn", u"全てにチェックを入れる", nullptr};
 const Item kCheckOff{"TB_CheckOff", u"全てのチェックを外す", nullptr};
@@ -98,18 +106,18 @@ const Item kCheckChange{"TB_CheckChange", u"全てのチェックを反転させ
 const Item kCheckEdit{"TBSubmenu_CheckEdit", u"チェックされた物の編集", "edit-select-all"};
 const Item kCheckCopy{"TB_CheckCopy", u"コピー", "edit-copy"};
 const Item kCheckCut{"TB_CheckCut", u"切り取り", "edit-cut"};
-const Item kCheckDelete{"TB_CheckDelete", u"削除", "edit-delete"};
-const Item kCheckHideChange{"TB_CheckHideChange", u"隠し属性の反転", "view-hidden"};
-const Item kCheckGetDate{"TB_CheckGetDate", u"更新日取得", "view-calendar-day"};
+const Item kCheckDelete{"TB_CheckDelete", u"削除", "edit-delete", kRefused};
+const Item kCheckHideChange{"TB_CheckHideChange", u"隠し属性の反転", "view-hidden", kRefused};
+const Item kCheckGetDate{"TB_CheckGetDate", u"更新日取得", "view-calendar-day", kRefused};
 const Item kShowBrowser{"TB_ShowBrowser", u"ブラウザで開く", "internet-web-browser"};
-const Item kProperty{"TB_Property", u"プロパティウインドウの表示", "document-properties"};
+const Item kProperty{"TB_Property", u"プロパティウインドウの表示", "document-properties", kRefused};
 
 const Item kSort[] = {
-    {"TB_SortBySite", u"サイト名でソート", "view-sort-ascending"},
-    {"TB_SortByURL", u"URLでソート", "view-sort-ascending-name"},
+    {"TB_SortBySite", u"サイト名でソート", "view-sort-ascending", kRefused},
+    {"TB_SortByURL", u"URLでソート", "view-sort-ascending-name", kRefused},
     {"TB_Col", u"列幅の設定", "distribute-horizontal"},
-    {"TB_Font", u"フォント設定", "preferences-desktop-font", u"フォルダツリー・お気に入り一覧のフォントを変更します"},
-    {"TB_Print", u"表の印刷", "document-print", u"現在表示されているお気に入り一覧を印刷します"},
+    {"TB_Font", u"フォント設定", "preferences-desktop-font", kRuns, u"フォルダツリー・お気に入り一覧のフォントを変更します"},
+    {"TB_Print", u"表の印刷", "document-print", kRuns, u"現在表示されているお気に入り一覧を印刷します"},
 };
 
 // The list menu and the list toolbar hold the same items in the same order.
@@ -175,6 +183,10 @@ CommandBars BuildCommands(QMainWindow* window) {
     bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const Item& item : kSort) addTo(bars.sortBar, makeAction(window, item));
     return bars;
+}
+
+bool RefusedWhileBusy(const QAction* action) {
+    return action->property(kRefusedWhileBusy).toBool();
 }
 
 const std::vector<const char*>& ViewModeItems() {

@@ -27,6 +27,9 @@ struct CommandBars {
 // bars and menus. The sort bar is returned unplaced.
 CommandBars BuildCommands(QMainWindow* window);
 
+// Whether the command is refused while a listing or a date fetch runs (TForm1::Busy).
+bool RefusedWhileBusy(const QAction* action);
+
 // The toolbar items whose display follows the easy view, in the order they are updated.
 const std::vector<const char*>& ViewModeItems();
 

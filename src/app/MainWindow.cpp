@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "GridEditFeed.h"
 #include "ShellTreeView.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
@@ -88,6 +90,8 @@ void TForm1::BuildLayout() {
     });
     connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { Guarded([this] { ShellTreeView1Change(); }); });
     connect(ShellTreeView1, &TShellTreeView::DropRequested, this, [this](const QPoint& pos) {
+        // A move while a listing or a date fetch runs is refused, as the commands are.
+        if (Busy()) return;
         ignoreFailure("a drop ends quietly on any error; what the move did so far stays done",
                       [&] { ShellTreeView1DragDrop(pos); });
     });
@@ -104,6 +108,10 @@ void TForm1::BuildLayout() {
         Bars.listMenu->popup(StringGrid1->viewport()->mapToGlobal(p));
     });
     panelLayout->addWidget(StringGrid1);
+    // What is typed goes to the favorites list as it is typed; the feed belongs to the grid.
+    new GridEditFeed(StringGrid1, [this](int col, int row, const std::string& text) {
+        Guarded([&] { StringGrid1CellTyped(col, row, text); });
+    });
 
     splitter->addWidget(ShellTreeView1);
     splitter->addWidget(panel);
@@ -173,8 +181,13 @@ void TForm1::ConnectCommands() {
 
 void TForm1::Connect(const char* name, void (TForm1::*handler)()) {
     for (const char* suffix : {"", "_Toolbar"}) {
-        if (QAction* a = Action((std::string(name) + suffix).c_str()))
-            connect(a, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        QAction* a = Action((std::string(name) + suffix).c_str());
+        if (!a) continue;
+        const bool refusedWhileBusy = RefusedWhileBusy(a);
+        connect(a, &QAction::triggered, this, [this, handler, refusedWhileBusy] {
+            if (refusedWhileBusy && Busy()) return;
+            Guarded([this, handler] { (this->*handler)(); });
+        });
     }
 }
 
@@ -213,8 +226,11 @@ void TForm1::FormCreate() {
     };
     StringGrid1->OnDrawCell = [this](int col, int row, const QRect& rect, TGridDrawState,
                                      QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
+    StringGrid1->OnCheckCellClick = [this](int col, int row, bool check) {
+        Guarded([&] { StringGrid1CheckCellClick(col, row, check); });
+    };
 
-    ItemClipboard.clear();
+    favorites_.ClearItemClipboard();
     ShfOperation1.OperationF = foMOVE;
     ShfOperation1.Options.ALLOWUNDO = true;
     StringGrid1->setFixedColor(kFixedColor);
@@ -292,7 +308,7 @@ void TForm1::FormCloseQuery() {
     settings_.WriteInteger("FormPosition", "Height", height());
     settings_.WriteBool("FormView", "EasyMode", Action("TB_EasyView")->isChecked());
     // Released only once the settings are safe, so a failed close leaves it intact.
-    ItemClipboard.clear();
+    favorites_.ClearItemClipboard();
 }
 
 void TForm1::TB_EndClick() {
@@ -302,7 +318,6 @@ void TForm1::TB_EndClick() {
 }
 
 void TForm1::TB_RefreshClick() {
-    if (Busy()) return;
     ShellTreeView1->hide();
     StringGrid1->hide();
     const auto show = qScopeGuard([this] {
@@ -341,7 +356,7 @@ void TForm1::UpdateCommandStates() {
         for (const char* suffix : {"", "_Toolbar"})
             if (QAction* a = Action((std::string(name) + suffix).c_str())) state[a] = on;
     };
-    both("TB_Folder_Paste", !FolderClipboard.empty());
+    both("TB_Folder_Paste", !favorites_.FolderClipboard().empty());
     // Every list item, submenus and their contents included, is enabled...
     for (const QList<QAction*>& items : {Bars.listMenu->actions(), Bars.listToolbar->actions()}) {
         for (QAction* a : items) {
@@ -356,18 +371,33 @@ void TForm1::UpdateCommandStates() {
                                  "TB_Delete", "TB_HideChange", "TB_GetDate", "TB_Property"})
             both(name, false);
     }
+    // The header row of an empty folder is no favorite and is never shown marked.
     StringGrid1->setCells(0, 0, "0");
-    bool marked = false;
-    for (int r = 1; r < StringGrid1->RowCount() && !marked; ++r)
-        marked = StringGrid1->Cells(0, r) == "1";
-    both("TBSubmenu_CheckEdit", marked);
-    both("TB_Paste", !ItemClipboard.empty());
+    both("TBSubmenu_CheckEdit", favorites_.AnyChecked());
+    both("TB_Paste", !favorites_.ItemClipboard().empty());
     for (auto it = state.cbegin(); it != state.cend(); ++it) it.key()->setEnabled(it.value());
 }
 
 void TForm1::ClearGridRows() {
+    const QScopedValueRollback showing(showingEntries_, true);
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
         for (int c = 0; c < StringGrid1->ColCount(); ++c) StringGrid1->setCells(c, r, {});
+}
+
+void TForm1::ShowEntry(size_t index) {
+    const int r = int(index) + 1;
+    if (index >= favorites_.Count() || r >= StringGrid1->RowCount()) return;
+    const QScopedValueRollback showing(showingEntries_, true);
+    const ListedFavorite& f = favorites_.At(index);
+    StringGrid1->setCells(0, r, f.Checked ? "1" : "0");
+    StringGrid1->setCells(1, r, f.SiteName);
+    StringGrid1->setCells(2, r, f.Url);
+    StringGrid1->setCells(3, r, f.DateText);
+    StringGrid1->setCells(4, r, f.Comment);
+}
+
+void TForm1::ShowEntries() {
+    for (size_t i = 0; i < favorites_.Count(); ++i) ShowEntry(i);
 }
 
 void TForm1::WidenColumnToFit(int col, int row) {
@@ -395,26 +425,21 @@ void TForm1::ShellTreeView1Change() {
         FindFile1.CheckTimeIs = tmNone;
         FindFile1.OnFind = [this](const std::string& name, const std::string& path,
                                   const TSearchRec& rec, bool&) { AddFoundFile(name, path, rec.Attr); };
-        Listing.clear();
+        favorites_.Clear();
         if (!FindFile1.FolderName.empty()) FindFile1.Execute();
         ShowListingNotice(FindFile1.FolderName);
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
-        const int n = int(Listing.size());
+        const int n = int(favorites_.Count());
         StringGrid1->setRowCount(n + 1);
         if (StringGrid1->RowCount() > 1) StringGrid1->setFixedRows(1);
         else StringGrid1->setFixedRows(0);
         for (int i = 0; i < n && !relistWanted_; ++i) {
             const int r = i + 1;
             PumpMessages();
-            if (i >= int(Listing.size())) break;
-            const FavoriteEntry& e = Listing[size_t(i)];
-            StringGrid1->setCells(0, r, "0");
-            StringGrid1->setCells(1, r, e.SiteName);
-            StringGrid1->setCells(2, r, e.Url);
-            StringGrid1->setCells(3, r, {});
-            StringGrid1->setCells(4, r, e.Comment);
+            if (i >= int(favorites_.Count())) break;
+            ShowEntry(size_t(i));
             WidenColumnToFit(1, r);
             WidenColumnToFit(2, r);
         }
@@ -428,8 +453,8 @@ void TForm1::ShellTreeView1Change() {
 void TForm1::ShowListingNotice(const std::string& folder) {
     // On the status line, so a listing is never held up by a question.
     QString notice;
-    const auto unreadable = std::count_if(Listing.cbegin(), Listing.cend(),
-                                          [](const FavoriteEntry& e) { return !e.Readable; });
+    const auto unreadable = std::count_if(favorites_.Items().cbegin(), favorites_.Items().cend(),
+                                          [](const ListedFavorite& f) { return !f.Entry.Readable; });
     if (!folder.empty() && !CanListFolder(folder))
         notice = QStringLiteral("フォルダを読み込めません: ") + toQt(folder);
     else if (unreadable > 0)
@@ -439,7 +464,7 @@ void TForm1::ShowListingNotice(const std::string& folder) {
 
 void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes) {
     PumpMessages();
-    Listing.push_back(ReadFavorite(path, fileName, attributes));
+    favorites_.Add(ReadFavorite(path, fileName, attributes));
 }
 
 void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter) {
@@ -450,8 +475,9 @@ void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& 
                                            toQt(StringGrid1->Cells(col, row)));
             return;
         }
-        if (col < 1 || col > 4 || Listing.empty()) return;
-        const bool hidden = row - 1 < int(Listing.size()) && Listing[size_t(row - 1)].Hidden == 1;
+        if (col < 1 || col > 4 || favorites_.Empty()) return;
+        const std::optional<size_t> entry = RowEntry(row);
+        const bool hidden = entry && favorites_.At(*entry).Entry.Hidden == 1;
         painter.fillRect(rect, hidden ? kHiddenRow : QColor(Qt::white));
         painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          toQt(StringGrid1->Cells(col, row)));

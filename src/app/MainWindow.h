@@ -1,19 +1,21 @@
 #pragma once
 // The main window: folder tree on the left, the favorites grid on the right, toolbars on top
-// and a status bar with a progress bar. Its handlers carry the program's behaviour.
+// and a status bar with a progress bar. Its handlers carry the program's behaviour; the listed
+// favorites, the edit under way and the clipboards are held by its FavoritesList, which the
+// grid displays.
 
 #include "Commands.h"
 #include "SettingsFile.h"
+#include "favorites/FavoritesList.h"
 #include "favorites/FindFile.h"
-#include "favorites/FolderListing.h"
 #include "organize/FileOperation.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
-#include <vector>
 
 class QTimer;
 
@@ -31,6 +33,8 @@ class TStatusBar;
 class TStatusProgressBar;
 class TAyaSGridPrinter;
 class TPrintDialog;
+struct PropertyValues;
+struct SecondaryForms;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -39,44 +43,30 @@ public:
     explicit TForm1(std::string settingsPath, QWidget* splash = nullptr);
     ~TForm1() override;
 
-    // Components of the window.
-    TShellTreeView* ShellTreeView1 = nullptr;
-    TMOStringGrid* StringGrid1 = nullptr;
-    TStatusBar* StatusBar1 = nullptr;
-    TStatusProgressBar* StatusProgressBar1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    TFindFile FindFile1;
-    // Made by the first print (MainWindowPrint.cpp), owned by the window.
-    TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;
-    TPrintDialog* PrintDialog1 = nullptr;
-    TShfOperation ShfOperation1;
-    std::unique_ptr<TArchiveFile> ArchiveFile1;
-    std::unique_ptr<TArcHelp> ArcHelp1;
-    CommandBars Bars;
-
-    // Shared state.
-    FolderListing Listing;
-    bool ListingEnabled = false;
-    int DefaultTextColumnWidth = 64;
-    std::string StartupRootPath;
-    std::vector<std::string> ItemClipboard;
-    std::string FolderClipboard;
-    bool ClipboardMode = false; // true: copy, false: cut
-    // Edit context: the row whose cells are compared with the file at the next commit.
-    std::string EditPath, EditUrl, EditComment;
-    int EditRow = -1;
-
-    // The secondary windows, created at start by CreateSecondaryForms.
-    TfrmVersion* frmVersion = nullptr;
-    TfrmAdd* frmAdd = nullptr;
-    TfrmProperty* frmProperty = nullptr;
-    TForm2* Form2 = nullptr;
-
-    SettingsFile& Settings() { return settings_; }
+    // A command by its item name ("TB_Copy", "TB_Copy_Toolbar").
     QAction* Action(const char* name) const;
-    // True while a listing or a date fetch runs; commands that change files or list again do
-    // nothing then.
+    // The listed favorites as the grid shows them, the edit under way and the clipboards.
+    const FavoritesList& Favorites() const { return favorites_; }
+    TShellTreeView* Tree() const { return ShellTreeView1; }
+    TMOStringGrid* Grid() const { return StringGrid1; }
+    // The gateway of every move, copy and delete (tests watch the shell through it).
+    TShfOperation& FileOperation() { return ShfOperation1; }
+    // True while a listing or a date fetch runs; the commands that change files or list
+    // again are refused then.
     bool Busy() const { return listing_ || fetchingDates_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend SecondaryForms CreateSecondaryForms(TForm1& form);
+
+    // Runs a handler; an error it raises ends it and is shown in the error box.
+    void Guarded(const std::function<void()>& handler);
+    void BuildLayout();
+    void ConnectCommands();
+    void Connect(const char* name, void (TForm1::*handler)());
 
     // Handlers.
     void FormCreate();
@@ -94,22 +84,27 @@ public:
     void StringGrid1SelectCell(int col, int row, bool& canSelect);
     void StringGrid1Exit();
     void StringGrid1MouseDown(Qt::MouseButton button, int x, int y);
+    void StringGrid1CheckCellClick(int col, int row, bool check);
+    // What the user typed into a cell, handed to the favorite shown in its row.
+    void StringGrid1CellTyped(int col, int row, const std::string& text);
     void CommitRowEdits();
-    // Makes `row` the edit context, if it is a filled row of listed favorites.
+    // Makes the favorite shown in `row` the one being edited, if the row shows one.
     void RememberRow(int row);
     void ForgetRow();
     // The listed favorite shown in data row `row`, or none (the header row of an empty folder,
     // a row beyond the listing).
-    FavoriteEntry* RowEntry(int row);
-    // The file of that favorite; empty when the row shows none. Commands act on this file,
-    // never on a path built from the site-name cell, which may hold an edit not yet made.
-    std::string RowFile(int row);
+    std::optional<size_t> RowEntry(int row) const;
+    // The file of that favorite; empty when the row shows none.
+    std::string RowFile(int row) const;
     void TB_CheckOnClick();
     void TB_CheckOffClick();
     void TB_CheckChangeClick();
     void TB_SortBySiteClick();
     void TB_SortByURLClick();
     void SortRowsByColumn(int col);
+    // The property window's values staged on the favorite of `row`, then committed.
+    void StorePropertyValues(int row, const PropertyValues& values);
+    void CommitPropertyRow(int row);
 
     // Organising favorites and folders (MainWindowOrganize.cpp).
     void TB_CopyClick();
@@ -129,6 +124,8 @@ public:
     void TB_Folder_DeleteClick();
     // A folder dragged within the tree and dropped at `pos` (viewport coordinates).
     void ShellTreeView1DragDrop(const QPoint& pos);
+    void ToggleHidden(const std::vector<std::string>& paths);
+    std::vector<std::string> SelectedRowPath() const;
 
     // The secondary windows, browser and help (MainWindowDialogs.cpp).
     void TB_AddClick();
@@ -144,29 +141,48 @@ public:
     void TB_GetDateClick();
     void TB_CheckGetDateClick();
     void TB_CheckGetDateCancelClick();
+    // Gives the favorite of `path` its date, if it is still listed with the URL probed.
+    void ShowDate(const std::string& path, const std::string& url, std::string date);
 
     // The archive (MainWindowArchive.cpp) and printing (MainWindowPrint.cpp).
     void TBArchiveClick();
     void TB_PrintClick();
 
-    // Listing steps, public for the commands of other windows.
+    // Listing steps (MainWindow.cpp).
     void ClearGridRows();
     void WidenColumnToFit(int col, int row);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-    // Runs a handler; an error it raises ends it and is shown in the error box.
-    void Guarded(const std::function<void()>& handler);
-
-private:
-    void BuildLayout();
-    void ConnectCommands();
-    void Connect(const char* name, void (TForm1::*handler)());
     // Says on the status line when the folder or some of its favorites could not be read.
     void ShowListingNotice(const std::string& folder);
     void AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes);
+    // Puts a favorite's values into its row, or every favorite's into theirs.
+    void ShowEntry(size_t index);
+    void ShowEntries();
+
+    // Components of the window.
+    TShellTreeView* ShellTreeView1 = nullptr;
+    TMOStringGrid* StringGrid1 = nullptr;
+    TStatusBar* StatusBar1 = nullptr;
+    TStatusProgressBar* StatusProgressBar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFindFile FindFile1;
+    // Made by the first print (MainWindowPrint.cpp), owned by the window.
+    TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;
+    TPrintDialog* PrintDialog1 = nullptr;
+    TShfOperation ShfOperation1;
+    std::unique_ptr<TArchiveFile> ArchiveFile1;
+    std::unique_ptr<TArcHelp> ArcHelp1;
+    CommandBars Bars;
+
+    // The secondary windows, handed over by CreateSecondaryForms.
+    TfrmVersion* frmVersion = nullptr;
+    TfrmAdd* frmAdd = nullptr;
+    TfrmProperty* frmProperty = nullptr;
+    TForm2* Form2 = nullptr;
+
+    FavoritesList favorites_;
+    bool ListingEnabled = false;
+    int DefaultTextColumnWidth = 64;
+    std::string StartupRootPath;
 
     SettingsFile settings_;
     QWidget* splash_ = nullptr;
@@ -174,6 +190,8 @@ private:
     bool listing_ = false;
     bool relistWanted_ = false;
     bool committing_ = false;
+    // The window is writing the model's values into cells: nothing of that is typed.
+    bool showingEntries_ = false;
     // Update dates (MainWindowDates.cpp): a date command is waiting for its probes; the batch's
     // cancel flag.
     bool fetchingDates_ = false;

@@ -1,5 +1,6 @@
 // Update dates: the Last-Modified text of one favorite or of every check-marked one, asked of
-// its web server and shown in column 3 of the grid. The dates live only in the grid.
+// its web server and shown in column 3 of the grid. The dates live only as long as the
+// listing.
 
 #include "MainWindow.h"
 
@@ -15,15 +16,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
 namespace mv {
 namespace {
 
-constexpr int kMarkCol = 0;
-constexpr int kSiteCol = 1;
-constexpr int kUrlCol = 2;
 constexpr int kDateCol = 3;
 
 // What the date cell shows for a probe: the server's text as it came, or what went wrong.
@@ -42,9 +41,24 @@ void PumpQuietly() noexcept {
 
 } // namespace
 
+void TForm1::ShowDate(const std::string& path, const std::string& url, std::string date) {
+    // Events run during the probe; a new listing may have dropped the favorite or shown
+    // another URL for it.
+    const std::optional<size_t> entry = favorites_.IndexOf(path);
+    if (!entry || favorites_.At(*entry).Url != url) return;
+    favorites_.SetDateText(*entry, std::move(date));
+    const int row = int(*entry) + 1;
+    if (row >= StringGrid1->RowCount()) return;
+    {
+        const QScopedValueRollback showing(showingEntries_, true);
+        StringGrid1->setCells(kDateCol, row, favorites_.At(*entry).DateText);
+    }
+    WidenColumnToFit(kDateCol, row);
+}
+
+// Refused while a listing or another date command is under way: its rows must not change
+// beneath it.
 void TForm1::TB_GetDateClick() {
-    // A listing or another date command is under way; its rows must not change beneath it.
-    if (Busy()) return;
     fetchingDates_ = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restore = qScopeGuard([this] {
@@ -58,24 +72,18 @@ void TForm1::TB_GetDateClick() {
     StringGrid1->setEnabled(false);
     PumpMessages();
 
-    const int row = StringGrid1->Row();
     // The title row of an empty folder is current then; its "URL" is no favorite's.
-    if (row < 1 || row >= StringGrid1->RowCount()) return;
-    const std::string site = StringGrid1->Cells(kSiteCol, row);
-    const std::string url = StringGrid1->Cells(kUrlCol, row);
+    const std::optional<size_t> entry = RowEntry(StringGrid1->Row());
+    if (!entry) return;
+    const std::string path = favorites_.At(*entry).Entry.Path;
+    const std::string url = favorites_.At(*entry).Url;
     UrlProbeResult result;
     RunProbe(url, result);
-    // Events run during the probe; a new listing may have put another favorite in this row.
-    if (row >= StringGrid1->RowCount() || StringGrid1->Cells(kSiteCol, row) != site ||
-        StringGrid1->Cells(kUrlCol, row) != url)
-        return;
-    StringGrid1->setCells(kDateCol, row, DateCellText(result));
-    WidenColumnToFit(kDateCol, row);
+    ShowDate(path, url, DateCellText(result));
 }
 
+// One batch at a time, and none while a listing or a single fetch is under way.
 void TForm1::TB_CheckGetDateClick() {
-    // One batch at a time, and none while a listing or a single fetch is under way.
-    if (Busy()) return;
     fetchingDates_ = true;
     QAction* cancelItem = Action("TB_CheckGetDateCancel");
     cancelItem->setVisible(true);
@@ -110,17 +118,13 @@ void TForm1::TB_CheckGetDateClick() {
                                        mbOK);
             break;
         }
-        // Row 0 is the title row, even while its check cell briefly holds "1".
-        if (r < 1 || StringGrid1->Cells(kMarkCol, r) != "1") continue;
-        const std::string site = StringGrid1->Cells(kSiteCol, r);
-        const std::string url = StringGrid1->Cells(kUrlCol, r);
+        // Row 0 is the title row, no favorite.
+        const std::optional<size_t> entry = RowEntry(r);
+        if (!entry || !favorites_.At(*entry).Checked) continue;
+        const std::string path = favorites_.At(*entry).Entry.Path;
+        const std::string url = favorites_.At(*entry).Url;
         RunProbe(url, result);
-        // A listing during the probe may have put another favorite in this row.
-        if (r < StringGrid1->RowCount() && StringGrid1->Cells(kSiteCol, r) == site &&
-            StringGrid1->Cells(kUrlCol, r) == url) {
-            StringGrid1->setCells(kDateCol, r, DateCellText(result));
-            WidenColumnToFit(kDateCol, r);
-        }
+        ShowDate(path, url, DateCellText(result));
         PumpMessages();
     }
 }

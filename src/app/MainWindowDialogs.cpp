@@ -33,19 +33,19 @@ TSelectFolderDialog& SelectFolderDialog1(TForm1& form) {
 } // namespace
 
 void TForm1::TB_AddClick() {
-    if (Busy() || !frmAdd) return;
+    if (!frmAdd) return;
     frmAdd->show();
     frmAdd->raise();
     frmAdd->activateWindow();
 }
 
 void TForm1::TB_PropertyClick() {
-    if (Busy() || !frmProperty) return;
+    if (!frmProperty) return;
     const int row = StringGrid1->Row();
-    if (row < 1 || row >= StringGrid1->RowCount() || Listing.empty()) return;
-    frmProperty->Load(
-        row, {StringGrid1->Cells(1, row), StringGrid1->Cells(2, row), StringGrid1->Cells(4, row)},
-        StringGrid1->Cells(3, row));
+    const std::optional<size_t> entry = RowEntry(row);
+    if (!entry) return;
+    const ListedFavorite& shown = favorites_.At(*entry);
+    frmProperty->Load(row, {shown.SiteName, shown.Url, shown.Comment}, shown.DateText);
     CommitRowEdits();
     RememberRow(row);
     frmProperty->show();
@@ -54,7 +54,6 @@ void TForm1::TB_PropertyClick() {
 }
 
 void TForm1::TB_ChangeFavoiteDirClick() {
-    if (Busy()) return;
     if (Dialogs::current().message(MsgType::Confirmation,
                                    QStringLiteral("読み込むお気に入りフォルダを変更しますか？"),
                                    mbYes | mbNo) != mbYes)
@@ -93,11 +92,11 @@ void TForm1::TB_VersionClick() {
 }
 
 void TForm1::TB_ShowBrowserClick() {
-    const int row = StringGrid1->Row();
-    if (row < 1 || row >= StringGrid1->RowCount()) return;
-    // Only web addresses: a URL cell can hold a path to a program or a file: URL, which the
-    // desktop would run or open.
-    const QUrl url = WebAddress(toQt(StringGrid1->Cells(2, row)));
+    const std::optional<size_t> entry = RowEntry(StringGrid1->Row());
+    if (!entry) return;
+    // Only web addresses: a URL can be a path to a program or a file: URL, which the desktop
+    // would run or open.
+    const QUrl url = WebAddress(toQt(favorites_.At(*entry).Url));
     if (url.isValid()) ShellOpen(url);
 }
 

@@ -2,9 +2,7 @@
 
 #include "ShellTreeView.h"
 #include "MainWindow.h"
-#include "favorites/ShortcutFile.h"
 #include "favorites/MessagePump.h"
-#include "platform/error.h"
 #include "ui/CheckBoxGrid.h"
 #include "ui/LinkLabel.h"
 #include "web/shellexec.h"
@@ -48,7 +46,7 @@ private:
 
 } // namespace
 
-void CreateSecondaryForms(TForm1& form) {
+SecondaryForms CreateSecondaryForms(TForm1& form) {
     auto* windows = new SecondaryWindows(&form);
 
     form.frmVersion = windows->add(new TfrmVersion(&form));
@@ -65,22 +63,12 @@ void CreateSecondaryForms(TForm1& form) {
 
     form.frmProperty = windows->add(new TfrmProperty(&form));
     form.frmProperty->OnStore = [&form](int row, const PropertyValues& v) {
-        TMOStringGrid& grid = *form.StringGrid1;
-        if (row < 1 || row >= grid.RowCount()) return;
-        grid.setCells(1, row, v.SiteName);
-        grid.setCells(2, row, v.Url);
-        grid.setCells(4, row, v.Comment);
+        form.StorePropertyValues(row, v);
     };
-    form.frmProperty->OnCommit = [&form](int row) {
-        // Recorded again here because the grid may have committed (and forgotten) the row
-        // when the main window was disabled; the row's file and its values on disk are what
-        // the commit compares with.
-        if (row < 1 || row >= form.StringGrid1->RowCount()) return;
-        form.RememberRow(row);
-        form.CommitRowEdits();
-    };
+    form.frmProperty->OnCommit = [&form](int row) { form.CommitPropertyRow(row); };
 
     form.Form2 = windows->add(new TForm2(form.StringGrid1, &form));
+    return {form.frmVersion, form.frmAdd, form.frmProperty, form.Form2};
 }
 
 } // namespace mv

@@ -11,9 +11,16 @@ namespace mv {
 
 class TForm1;
 
+struct SecondaryForms {
+    TfrmVersion* frmVersion = nullptr;
+    TfrmAdd* frmAdd = nullptr;
+    TfrmProperty* frmProperty = nullptr;
+    TForm2* Form2 = nullptr;
+};
+
 // Creates the four windows in start-up order and hands them to the main window, which they
 // disable while they are shown. They are windows of their own (a disabled main window would
 // disable its child windows too) and go with the main window.
-void CreateSecondaryForms(TForm1& form);
+SecondaryForms CreateSecondaryForms(TForm1& form);
 
 } // namespace mv

@@ -1,9 +1,8 @@
 #pragma once
-// The favorites of the listed folder; entry i belongs to grid row i + 1.
+// A favorite as its folder's listing reads it.
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace mv {
 
@@ -12,15 +11,13 @@ struct FavoriteEntry {
     std::string Url;
     std::string Comment;
     uint8_t Hidden = 0; // 1 when the file carries the hidden attribute
-    // The file the row stands for, whatever its site-name cell says; commands and edits act
-    // on this file, so a row always names its own favorite.
+    // The favorite's file, whatever name is shown for it; commands and edits act on this
+    // file, so a favorite always names its own file.
     std::string Path;
     // False when the file exists but could not be read: Url and Comment are then not its
     // content, and nothing may be written over it.
     bool Readable = true;
 };
-
-using FolderListing = std::vector<FavoriteEntry>;
 
 // Reads one favorite: site name from the file name, URL and comment from the file, hidden flag
 // from `attributes` (the file's record as the folder search found it, so the file is not

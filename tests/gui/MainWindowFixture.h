@@ -6,10 +6,12 @@
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 #include "support/WaitFor.h"
+#include "platform/codepage.h"
 #include "ui/CheckBoxGrid.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -49,8 +51,48 @@ protected:
         return *form;
     }
 
-    mv::TMOStringGrid& grid() { return *form->StringGrid1; }
+    mv::TMOStringGrid& grid() { return *form->Grid(); }
+    mv::TShellTreeView& tree() { return *form->Tree(); }
+    const mv::FavoritesList& listed() { return form->Favorites(); }
     std::string cell(int c, int r) { return grid().Cells(c, r); }
+    // A component of the window by its object name.
+    template <class T> T* component(const char* name) {
+        return form->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    // Types `text` into cell (c, r) as the user does: the cell becomes current (which commits
+    // the row left, as a click does) and its editor gets the text.
+    void type(int c, int r, const std::string& text) {
+        grid().setRow(r);
+        grid().setCol(c);
+        grid().setEditorMode(true);
+        QLineEdit* editor = grid().InplaceEditor();
+        ASSERT_TRUE(editor && editor->isVisible()) << "no editor on " << c << ", " << r;
+        editor->setText(mv::toQt(text));
+        QApplication::processEvents();
+    }
+    // Clicks the check box of row r until it shows `on`.
+    void setMark(int r, bool on = true) {
+        for (int i = 0; i < 2 && (cell(0, r) == "1") != on; ++i)
+            QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(0, r).center());
+        ASSERT_EQ(cell(0, r) == "1", on) << "row " << r;
+    }
+    // Lists the selected folder again, as the tree's change notification does.
+    void relist() {
+        emit tree().Change();
+        QApplication::processEvents();
+    }
+    // Moves the keyboard focus from the grid to the tree, which commits the edit under way.
+    void leaveGrid() {
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get())) ADD_FAILURE() << "the window is not active";
+        if (!grid().isAncestorOf(QApplication::focusWidget()) && QApplication::focusWidget() != &grid()) {
+            grid().setFocus();
+            QApplication::processEvents();
+        }
+        tree().setFocus();
+        QApplication::processEvents();
+    }
     // Waits for the availability timer to enable the command, then runs it. A command that is
     // missing or stays disabled fails the test and is not run.
     void trigger(const char* name, int timeoutMs = 2000) {
@@ -67,7 +109,7 @@ protected:
         QApplication::processEvents();
     }
     void select(const std::string& folder) {
-        ASSERT_TRUE(form->ShellTreeView1->selectPath(QString::fromStdString(folder)));
+        ASSERT_TRUE(tree().selectPath(QString::fromStdString(folder)));
         QApplication::processEvents();
     }
 };

@@ -32,14 +32,14 @@ TEST_F(MainWindowTest, ListsFavoritesOfTheSelectedFolderOnly) {
         EXPECT_EQ(cell(0, r), "0");
         EXPECT_EQ(cell(3, r), "");
         rows[cell(1, r)] = {cell(2, r), cell(4, r)};
-        // The listing and the grid rows stay in step.
-        EXPECT_EQ(form->Listing[size_t(r - 1)].SiteName, cell(1, r));
+        // The grid shows the listed favorites in their order.
+        EXPECT_EQ(listed().At(size_t(r - 1)).SiteName, cell(1, r));
     }
     EXPECT_EQ(rows["Site"].first, "http://site/");
     EXPECT_EQ(rows["日本語"].second, "日本語");
     EXPECT_EQ(rows["ＵＴＦ８"].second, "ユニコード");
     EXPECT_EQ(rows.count("secret"), 1u);
-    EXPECT_EQ(form->StartupRootPath, favorites);
+    EXPECT_EQ(tree().RootPath(), QString::fromStdString(favorites));
 
     if (hidden) {
         // The hidden favorite is shaded in its text columns, the others are white.
@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, ListsFavoritesOfTheSelectedFolderOnly) {
     select(favorites + "/sub");
     ASSERT_EQ(grid().RowCount(), 2);
     EXPECT_EQ(cell(1, 1), "inner");
-    EXPECT_EQ(form->Listing.size(), 1u);
+    EXPECT_EQ(listed().Count(), 1u);
 }
 
 TEST_F(MainWindowTest, EmptyFolderLeavesOnlyTheUnfixedHeaderRow) {
@@ -65,13 +65,13 @@ TEST_F(MainWindowTest, EmptyFolderLeavesOnlyTheUnfixedHeaderRow) {
     select(favorites + "/empty");
     EXPECT_EQ(grid().RowCount(), 1);
     EXPECT_EQ(grid().FixedRows(), 0);
-    EXPECT_EQ(grid().ColWidths(1), form->DefaultTextColumnWidth);
-    EXPECT_EQ(grid().ColWidths(2), form->DefaultTextColumnWidth);
+    EXPECT_EQ(grid().ColWidths(1), 64); // the grid's default width
+    EXPECT_EQ(grid().ColWidths(2), 64);
     EXPECT_EQ(cell(1, 0), "サイト名");
-    EXPECT_TRUE(form->Listing.empty());
+    EXPECT_TRUE(listed().Empty());
     // The busy state is left: tree and grid usable again, normal cursor.
     EXPECT_TRUE(grid().isEnabled());
-    EXPECT_TRUE(form->ShellTreeView1->isEnabled());
+    EXPECT_TRUE(tree().isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
@@ -80,7 +80,6 @@ TEST_F(MainWindowTest, ColumnsWidenToTheLongestTextButNeverShrink) {
     writeFavorite(longName + ".url", "http://x/", "a comment long enough to be wider than its column");
     writeFavorite("s.url", "h");
     open();
-    EXPECT_EQ(form->DefaultTextColumnWidth, 64);
     EXPECT_EQ(grid().ColWidths(1), grid().TextWidth(longName) + 10);
     EXPECT_EQ(grid().ColWidths(2), 64); // short URLs: the default stays
     const int commentWidth = grid().ColWidths(4);
@@ -97,8 +96,8 @@ TEST_F(MainWindowTest, ColumnsWidenToTheLongestTextButNeverShrink) {
 TEST_F(MainWindowTest, RefreshShowsCurrentValuesAndClearsMarks) {
     writeFavorite("a.url", "http://old/");
     open();
-    grid().setCells(0, 1, "1");
-    grid().setCells(3, 1, "Mon, 01 Jan 2024 00:00:00 GMT");
+    setMark(1);
+    type(3, 1, "Mon, 01 Jan 2024 00:00:00 GMT");
     writeFavorite("a.url", "http://new/", "changed");
     writeFavorite("b.url", "http://b/");
     form->Action("TB_Refresh")->trigger();
@@ -107,12 +106,13 @@ TEST_F(MainWindowTest, RefreshShowsCurrentValuesAndClearsMarks) {
     for (int r = 1; r < 3; ++r) {
         EXPECT_EQ(cell(0, r), "0");
         EXPECT_EQ(cell(3, r), "");
+        EXPECT_FALSE(listed().At(size_t(r - 1)).Checked);
         if (cell(1, r) == "a") {
             EXPECT_EQ(cell(2, r), "http://new/");
         }
     }
     EXPECT_TRUE(grid().isVisible());
-    EXPECT_TRUE(form->ShellTreeView1->isVisible());
+    EXPECT_TRUE(tree().isVisible());
 }
 
 TEST_F(MainWindowTest, CommandInventoryAndAvailability) {
@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, CommandInventoryAndAvailability) {
     EXPECT_FALSE(form->Action("TB_CheckGetDateCancel")->isVisible());
     // The list menu's order with its separators.
     QStringList order;
-    for (QAction* a : form->Bars.listMenu->actions()) order << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    for (QAction* a : component<QMenu>("TBPopupMenu_List")->actions()) order << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     EXPECT_EQ(order, (QStringList{QStringLiteral("TB_Add"), QStringLiteral("TBSubmenu_Edit"), QStringLiteral("-"),
                                   QStringLiteral("TBSubmenu_Check"), QStringLiteral("TBSubmenu_CheckEdit"),
                                   QStringLiteral("-"), QStringLiteral("TB_ShowBrowser"), QStringLiteral("-"),
@@ -140,7 +140,12 @@ TEST_F(MainWindowTest, CommandInventoryAndAvailability) {
     EXPECT_FALSE(form->Action("TB_Property")->isEnabled());
     EXPECT_TRUE(form->Action("TB_Add")->isEnabled());
     EXPECT_FALSE(form->Action("TB_Paste")->isEnabled());
-    form->ItemClipboard = {"/x/a.url"};
+    std::filesystem::create_directories(favorites + "/sub");
+    writeFavorite("sub/a.url", "http://a/");
+    select(favorites + "/sub");
+    grid().setRow(1);
+    trigger("TB_Copy");
+    select(favorites);
     ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TB_Paste_Toolbar")->isEnabled(); }));
     // The header's check cell never enables the check-marked commands.
     grid().setCells(0, 0, "1");
@@ -154,16 +159,16 @@ TEST_F(MainWindowTest, MarkingARowEnablesTheCheckMarkedCommands) {
     ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TB_Copy")->isEnabled(); }));
     EXPECT_FALSE(form->Action("TBSubmenu_CheckEdit")->isEnabled());
     EXPECT_TRUE(form->Action("TB_CheckGetDate")->isEnabled()); // inside, but unreachable
-    grid().setCells(0, 1, "1");
+    setMark(1);
     ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TBSubmenu_CheckEdit_Toolbar")->isEnabled(); }));
-    grid().setCells(0, 1, "0");
+    setMark(1, false);
     ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TBSubmenu_CheckEdit")->isEnabled(); }));
 }
 
 TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {
     open();
     QAction* easy = form->Action("TB_EasyView");
-    auto* button = qobject_cast<QToolButton*>(form->Bars.mainToolbar->widgetForAction(form->Action("TB_Refresh")));
+    auto* button = qobject_cast<QToolButton*>(component<QToolBar>("MainToolbar")->widgetForAction(form->Action("TB_Refresh")));
     ASSERT_TRUE(button);
     EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     easy->trigger();

@@ -49,7 +49,7 @@ TEST_F(MainWindowTest, ReadsHexValuesAndTheEasyView) {
     EXPECT_EQ(form->height(), 512);
     EXPECT_TRUE(form->Action("TB_EasyView")->isChecked());
     // Path was never written: the root stays the favorites token.
-    EXPECT_EQ(form->ShellTreeView1->Root(), QStringLiteral("rfFavorites"));
+    EXPECT_EQ(tree().Root(), QStringLiteral("rfFavorites"));
 }
 
 TEST_F(MainWindowTest, BadValuesFallBackToDefaults) {
@@ -70,7 +70,7 @@ TEST_F(MainWindowTest, SavedRootIsRestoredAndABrokenOneReported) {
     writeFavorite("../Other/o.url", "http://other/");
     mvtest::writeBytes(settings, "[FavoriteFolder]\r\nPath=" + dir / "Other" + "\r\n[FormPosition]\r\nTop=0x20\r\n");
     open();
-    EXPECT_EQ(form->ShellTreeView1->Root(), QString::fromStdString(dir / "Other"));
+    EXPECT_EQ(tree().Root(), QString::fromStdString(dir / "Other"));
     EXPECT_EQ(grid().Cells(1, 1), "o");
     EXPECT_EQ(form->y(), 32);
     form->close();
@@ -85,7 +85,7 @@ TEST_F(MainWindowTest, SavedRootIsRestoredAndABrokenOneReported) {
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
     EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("Markvane"));
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("パス設定エラー : \"%1\"").arg(QString::fromStdString(broken)));
-    EXPECT_EQ(form->ShellTreeView1->Root(), QStringLiteral("rfFavorites"));
+    EXPECT_EQ(tree().Root(), QStringLiteral("rfFavorites"));
     EXPECT_NE(form->y(), 32); // the rest of the start-up settings are skipped
     form->close();
     EXPECT_NE(mvtest::readBytes(settings).find("Path=rfFavorites\r\n"), std::string::npos);
@@ -110,12 +110,14 @@ TEST_F(MainWindowTest, QuitAsksFirst) {
 
 TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStays) {
     std::filesystem::create_directories(settings); // a folder where the file should be
+    writeFavorite("a.url", "http://a/");
     open();
-    form->ItemClipboard = {"/x/a.url"};
+    grid().setRow(1);
+    trigger("TB_Copy");
     dialogs.answers = {mv::mbOK};
     form->close();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("%1 に書き込めません.").arg(QString::fromStdString(settings)));
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->ItemClipboard.size(), 1u);
+    EXPECT_EQ(listed().ItemClipboard().size(), 1u);
 }

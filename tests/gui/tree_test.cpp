@@ -31,7 +31,7 @@ TEST_F(MainWindowTest, AFolderDroppedByTheModelButStillOnDiskStaysSelected) {
     open();
     const std::string kept = favorites + "/kept";
     select(kept);
-    mv::TShellTreeView& tree = *form->ShellTreeView1;
+    mv::TShellTreeView& tree = *form->Tree();
     ASSERT_EQ(tree.SelectedPath(), kept);
 
     // The folder leaves and comes back before the tree settles: what a read of the parent
@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, AFolderRemovedFromDiskHandsTheGridToTheTreesNewSelection)
     ASSERT_EQ(cell(2, 1), "http://gone/");
 
     std::filesystem::remove_all(favorites + "/gone");
-    mv::TShellTreeView& tree = *form->ShellTreeView1;
+    mv::TShellTreeView& tree = *form->Tree();
     ASSERT_TRUE(mvtest::waitFor([&] { return tree.SelectedPath() != favorites + "/gone"; }, 5000));
     QTest::qWait(100);
     EXPECT_EQ(tree.SelectedPath(), favorites);
@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, AFolderRemovedFromDiskHandsTheGridToTheTreesNewSelection)
 // replaced.
 TEST_F(MainWindowTest, SelectingAFolderMadeJustNowAfterARebuild) {
     open();
-    mv::TShellTreeView& tree = *form->ShellTreeView1;
+    mv::TShellTreeView& tree = *form->Tree();
     tree.setRoot(QString::fromStdString(favorites)); // the same folder by path: a new model
     tree.doItemsLayout();
     const std::string made = favorites + "/made";

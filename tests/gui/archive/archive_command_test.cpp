@@ -77,7 +77,7 @@ TEST_F(ArchiveCommand, PacksEveryVisibleFavoriteWithItsFolders) {
     open();
     // Another root chosen later does not change what is packed.
     std::filesystem::create_directories(dir / "Other");
-    form->ShellTreeView1->setRoot(QString::fromStdString(dir / "Other"));
+    tree().setRoot(QString::fromStdString(dir / "Other"));
     const std::string archive = dir / "all favorites.lzh";
     dialogs.saveNames = {QString::fromStdString(archive)};
     dialogs.answers = {mv::mbOK};

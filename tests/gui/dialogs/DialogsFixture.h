@@ -20,6 +20,7 @@ namespace mvtest {
 class DialogsTest : public MainWindowTest {
 protected:
     std::vector<QUrl> opened;
+    mv::SecondaryForms secondary;
 
     void SetUp() override {
         MainWindowTest::SetUp();
@@ -39,7 +40,7 @@ protected:
     // As the program starts: the main window, then its secondary windows, then the show.
     mv::TForm1& openAll() {
         form = std::make_unique<mv::TForm1>(settings);
-        mv::CreateSecondaryForms(*form);
+        secondary = mv::CreateSecondaryForms(*form);
         form->show();
         QApplication::processEvents();
         return *form;

@@ -13,7 +13,7 @@ namespace {
 
 class AddSiteTest : public DialogsTest {
 protected:
-    mv::TfrmAdd& dialog() { return *form->frmAdd; }
+    mv::TfrmAdd& dialog() { return *secondary.frmAdd; }
 
     void openDialog() {
         trigger("TB_Add");

@@ -17,7 +17,7 @@ protected:
         std::filesystem::remove_all(favorites);
         std::filesystem::create_directories(favorites);
         writeFavorite("site.url", url);
-        form->TB_RefreshClick();
+        form->Action("TB_Refresh")->trigger();
         QApplication::processEvents();
         ASSERT_EQ(grid().RowCount(), 2) << url;
         grid().setRow(1);

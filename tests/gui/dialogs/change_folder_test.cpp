@@ -54,7 +54,7 @@ TEST_F(ChangeFolderTest, AskedFirstAndNoChangesNothing) {
     choice.clear(); // cancelled in the dialog
     change();
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(form->ShellTreeView1->Root(), QStringLiteral("rfFavorites"));
+    EXPECT_EQ(tree().Root(), QStringLiteral("rfFavorites"));
     EXPECT_EQ(cell(1, 1), "f");
 }
 
@@ -62,7 +62,7 @@ TEST_F(ChangeFolderTest, TheChosenFolderBecomesTheRootAndIsKeptAtTheNextStart) {
     openAll();
     choice = dir / "Other";
     change();
-    EXPECT_EQ(form->ShellTreeView1->Root(), q(dir / "Other/"));
+    EXPECT_EQ(tree().Root(), q(dir / "Other/"));
     ASSERT_EQ(grid().RowCount(), 2);
     EXPECT_EQ(cell(1, 1), "o");
     EXPECT_TRUE(dialogs.asked.size() == 1u); // no error
@@ -72,7 +72,7 @@ TEST_F(ChangeFolderTest, TheChosenFolderBecomesTheRootAndIsKeptAtTheNextStart) {
               std::string::npos);
     form.reset();
     openAll();
-    EXPECT_EQ(form->ShellTreeView1->Root(), q(dir / "Other/"));
+    EXPECT_EQ(tree().Root(), q(dir / "Other/"));
     EXPECT_EQ(cell(1, 1), "o");
 }
 
@@ -80,18 +80,18 @@ TEST_F(ChangeFolderTest, ChoosingTheCurrentRootAgainChangesNothing) {
     openAll();
     // Rooted by the favorites token, the same folder by its path rebuilds the tree.
     choice = favorites;
-    QSignalSpy changes(form->ShellTreeView1, &mv::TShellTreeView::Change);
+    QSignalSpy changes(form->Tree(), &mv::TShellTreeView::Change);
     change();
-    EXPECT_EQ(form->ShellTreeView1->Root(), q(favorites + "/"));
+    EXPECT_EQ(tree().Root(), q(favorites + "/"));
     EXPECT_GE(changes.count(), 1);
 
     std::filesystem::create_directories(favorites + "/inner");
-    form->ShellTreeView1->Refresh();
+    tree().Refresh();
     select(favorites + "/inner");
     changes.clear();
     change();
     EXPECT_EQ(changes.count(), 0);
-    EXPECT_EQ(form->ShellTreeView1->SelectedQPath(), q(favorites + "/inner"));
+    EXPECT_EQ(tree().SelectedQPath(), q(favorites + "/inner"));
 }
 
 TEST_F(ChangeFolderTest, ReopensAtTheLastChoiceOrItsNearestExistingParent) {
@@ -99,7 +99,7 @@ TEST_F(ChangeFolderTest, ReopensAtTheLastChoiceOrItsNearestExistingParent) {
     openAll();
     choice = dir / "A/B/C";
     change();
-    EXPECT_EQ(form->ShellTreeView1->Root(), q(dir / "A/B/C/"));
+    EXPECT_EQ(tree().Root(), q(dir / "A/B/C/"));
 
     choice.clear();
     change();
@@ -122,7 +122,7 @@ TEST_F(ChangeFolderTest, AFolderThatCannotBeOpenedIsReportedAndTheRootKept) {
     EXPECT_EQ(dialogs.asked[1].type, mv::MsgType::Error);
     EXPECT_EQ(dialogs.asked[1].text,
               QStringLiteral("パス設定エラー : \"%1\"").arg(q(dir / "Vanishing/")));
-    EXPECT_EQ(form->ShellTreeView1->Root(), QStringLiteral("rfFavorites"));
+    EXPECT_EQ(tree().Root(), QStringLiteral("rfFavorites"));
     EXPECT_EQ(cell(1, 1), "f");
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 class ColumnWidthTest : public DialogsTest {
 protected:
-    mv::TForm2& window() { return *form->Form2; }
+    mv::TForm2& window() { return *secondary.Form2; }
     std::array<int, 4> widths() {
         return {grid().ColWidths(1), grid().ColWidths(2), grid().ColWidths(3), grid().ColWidths(4)};
     }
@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(ColumnWidthTest, ShowsTheWidthsAfterWideningAndSetsThemAll) {
-    ASSERT_GT(grid().ColWidths(2), form->DefaultTextColumnWidth); // widened by the listing
+    ASSERT_GT(grid().ColWidths(2), 64); // widened by the listing
     const auto before = widths();
     trigger("TB_Col");
     ASSERT_TRUE(window().isVisible());
@@ -49,7 +49,7 @@ TEST_F(ColumnWidthTest, ShowsTheWidthsAfterWideningAndSetsThemAll) {
 
     // A new listing gives the site name and URL their fitted widths again; the others stay.
     select(favorites + "/sub");
-    EXPECT_EQ(grid().ColWidths(1), form->DefaultTextColumnWidth);
+    EXPECT_EQ(grid().ColWidths(1), 64);
     EXPECT_EQ(grid().ColWidths(3), 100);
     EXPECT_EQ(grid().ColWidths(4), 110);
 }
@@ -111,7 +111,7 @@ TEST_F(ColumnWidthTest, TheFontReachesTheTextColumnsAndTheTreeOnly) {
     trigger("TB_Font");
     for (int c = 1; c <= 4; ++c)
         EXPECT_EQ(columns[c].Font(), big) << c;
-    EXPECT_EQ(form->ShellTreeView1->font(), big);
+    EXPECT_EQ(tree().font(), big);
     // Not reached: check marks, titles, the grid's own font (printing, width fitting), rows.
     EXPECT_EQ(columns[0].Font(), checkFont);
     for (int c = 0; c < 5; ++c)

@@ -17,7 +17,7 @@ const std::string kSite =
 class PropertyTest : public DialogsTest {
 protected:
     std::string path() const { return favorites + "/Site.url"; }
-    mv::TfrmProperty& window() { return *form->frmProperty; }
+    mv::TfrmProperty& window() { return *secondary.frmProperty; }
 
     void SetUp() override {
         DialogsTest::SetUp();
@@ -46,7 +46,7 @@ protected:
 };
 
 TEST_F(PropertyTest, ShowsTheRowWithAReadOnlyDate) {
-    grid().setCells(3, row, "Mon, 01 Jan 2024 00:00:00 GMT");
+    type(3, row, "Mon, 01 Jan 2024 00:00:00 GMT");
     openWindow();
     EXPECT_EQ(window().windowTitle(), QStringLiteral("プロパティウインドウ"));
     EXPECT_EQ(window().txtName->text(), QStringLiteral("Site"));
@@ -70,7 +70,7 @@ TEST_F(PropertyTest, ANewNameRenamesTheFileAndKeepsItsContent) {
     EXPECT_FALSE(std::filesystem::exists(path()));
     EXPECT_EQ(mvtest::readBytes(favorites + "/新しい名前.url"), kSite);
     EXPECT_EQ(cell(1, row), "新しい名前");
-    EXPECT_EQ(form->EditRow, -1);
+    EXPECT_FALSE(listed().EditIndex());
 }
 
 TEST_F(PropertyTest, OnlyAChangedCommentIsWrittenOnOneLine) {
@@ -121,13 +121,13 @@ TEST_F(PropertyTest, CancelAndTheCloseBoxChangeNothing) {
         EXPECT_EQ(cell(1, row), "Site");
         EXPECT_EQ(cell(2, row), "http://a/");
         // The row stays remembered; its next commit finds nothing to write.
-        form->CommitRowEdits();
+        leaveGrid();
         EXPECT_EQ(mvtest::readBytes(path()), kSite) << way;
     }
 }
 
 TEST_F(PropertyTest, APendingGridEditIsCommittedBeforeTheWindowOpens) {
-    grid().setCells(2, row, "http://typed/");
+    type(2, row, "http://typed/");
     openWindow();
     EXPECT_EQ(mv::ReadShortcutUrl(path()), "http://typed/");
     EXPECT_EQ(window().txtURL->text(), QStringLiteral("http://typed/"));

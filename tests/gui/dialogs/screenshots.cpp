@@ -14,6 +14,7 @@
 #include "ui/CheckBoxGrid.h"
 #include "ui/LinkLabel.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -75,34 +76,38 @@ int main(int argc, char** argv) {
     qputenv("MARKVANE_FAVORITES", fav.toLocal8Bit());
 
     mv::TForm1 form(dir.path().toStdString() + "/markvane.ini");
-    mv::CreateSecondaryForms(form);
+    const mv::SecondaryForms windows = mv::CreateSecondaryForms(form);
     form.show();
     settle();
 
-    form.TB_AddClick();
-    form.frmAdd->txtSiteName->setText(QStringLiteral("日本語のサイト"));
-    form.frmAdd->txtUrl->setText(QStringLiteral("http://www.example.co.jp/"));
-    form.frmAdd->txtComment->setText(QStringLiteral("よく見るページ"));
-    shoot(form.frmAdd, "dialog-add.png");
-    form.frmAdd->close();
+    form.Action("TB_Add")->trigger();
+    windows.frmAdd->txtSiteName->setText(QStringLiteral("日本語のサイト"));
+    windows.frmAdd->txtUrl->setText(QStringLiteral("http://www.example.co.jp/"));
+    windows.frmAdd->txtComment->setText(QStringLiteral("よく見るページ"));
+    shoot(windows.frmAdd, "dialog-add.png");
+    windows.frmAdd->close();
 
-    mv::TMOStringGrid& grid = *form.StringGrid1;
+    mv::TMOStringGrid& grid = *form.Grid();
     for (int r = 1; r < grid.RowCount(); ++r)
         if (grid.Cells(1, r) != "Debian") grid.setRow(r);
-    grid.setCells(3, grid.Row(), "Mon, 07 Dec 2026 09:00:00 GMT");
-    form.UpdateCommandStates();
-    form.TB_PropertyClick();
-    form.frmProperty->txtComment->setPlainText(QStringLiteral("天気予報\n週間予報も見られます"));
-    shoot(form.frmProperty, "dialog-property.png");
-    form.frmProperty->close();
+    // A date as typed into its cell.
+    grid.setCol(3);
+    grid.setEditorMode(true);
+    if (QLineEdit* editor = grid.InplaceEditor()) editor->setText(QStringLiteral("Mon, 07 Dec 2026 09:00:00 GMT"));
+    grid.setEditorMode(false);
+    while (!form.Action("TB_Property")->isEnabled()) settle();
+    form.Action("TB_Property")->trigger();
+    windows.frmProperty->txtComment->setPlainText(QStringLiteral("天気予報\n週間予報も見られます"));
+    shoot(windows.frmProperty, "dialog-property.png");
+    windows.frmProperty->close();
 
-    form.TB_ColClick();
-    shoot(form.Form2, "dialog-column-widths.png");
-    form.Form2->close();
+    form.Action("TB_Col")->trigger();
+    shoot(windows.Form2, "dialog-column-widths.png");
+    windows.Form2->close();
 
-    form.TB_VersionClick();
-    shoot(form.frmVersion, "dialog-version.png");
-    form.frmVersion->close();
+    form.Action("TB_Version")->trigger();
+    shoot(windows.frmVersion, "dialog-version.png");
+    windows.frmVersion->close();
 
     mv::TSelectFolderDialog::setExecuteHookForTesting([&](mv::TFolderDialogForm& dialog) {
         dialog.show();

@@ -55,23 +55,23 @@ TEST_F(VersionTest, DisablesTheMainWindowUntilClosedAnyWay) {
     openAll();
     for (int way = 0; way < 3; ++way) {
         trigger("TB_Version");
-        ASSERT_TRUE(form->frmVersion->isVisible());
+        ASSERT_TRUE(secondary.frmVersion->isVisible());
         EXPECT_FALSE(form->isEnabled());
         if (way == 0)
-            QTest::mouseClick(form->frmVersion->btnClose, Qt::LeftButton);
+            QTest::mouseClick(secondary.frmVersion->btnClose, Qt::LeftButton);
         else if (way == 1)
-            form->frmVersion->close();
+            secondary.frmVersion->close();
         else
-            QTest::keyClick(form->frmVersion, Qt::Key_Escape);
+            QTest::keyClick(secondary.frmVersion, Qt::Key_Escape);
         QApplication::processEvents();
-        EXPECT_FALSE(form->frmVersion->isVisible()) << way;
+        EXPECT_FALSE(secondary.frmVersion->isVisible()) << way;
         EXPECT_TRUE(form->isEnabled()) << way;
     }
 }
 
 TEST_F(VersionTest, ItsLinksOpenThroughTheDesktop) {
     openAll();
-    mv::TfrmVersion& window = *form->frmVersion;
+    mv::TfrmVersion& window = *secondary.frmVersion;
     for (mv::TURLLink* link : {window.URLLink1, window.URLLink3}) {
         EXPECT_FALSE(link->EnableShowHint());
         EXPECT_EQ(link->URLType(), mv::tpURL);
@@ -86,7 +86,7 @@ TEST_F(VersionTest, ItsLinksOpenThroughTheDesktop) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl(window.URLLink3->Link()));
     EXPECT_EQ(opened[0].scheme(), QStringLiteral("https"));
-    form->frmVersion->close();
+    secondary.frmVersion->close();
 }
 
 class LinkTest : public ::testing::Test {

@@ -26,7 +26,7 @@ protected:
             if (cell(1, r) == siteName) return r;
         return -1;
     }
-    void mark(const std::string& siteName) { grid().setCells(0, rowOf(siteName), "1"); }
+    void mark(const std::string& siteName) { setMark(rowOf(siteName)); }
     std::vector<std::string> siteNames() {
         std::vector<std::string> names;
         for (int r = 1; r < grid().RowCount(); ++r) names.push_back(cell(1, r));

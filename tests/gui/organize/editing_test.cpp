@@ -11,10 +11,8 @@ TEST_F(OrganizeTest, OneEditReachesOnlyItsOwnFile) {
     std::map<std::string, std::string> before;
     for (const auto& name : filesIn(favorites)) before[name] = readBytes(favorites + "/" + name);
 
-    grid().setRow(3);
-    grid().setCol(2);
     const std::string file3 = cell(1, 3) + ".url";
-    grid().setCells(2, 3, "https://changed.example/");
+    type(2, 3, "https://changed.example/");
     grid().setRow(5); // the row changes: row 3 is written
     EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/" + file3), "https://changed.example/");
     for (const auto& [name, bytes] : before)
@@ -23,8 +21,8 @@ TEST_F(OrganizeTest, OneEditReachesOnlyItsOwnFile) {
     // Typing and restoring the old text writes nothing.
     const std::string file5 = cell(1, 5) + ".url";
     const std::string old = cell(4, 5);
-    grid().setCells(4, 5, "temporary");
-    grid().setCells(4, 5, old);
+    type(4, 5, "temporary");
+    type(4, 5, old);
     grid().setRow(1);
     EXPECT_EQ(readBytes(favorites + "/" + file5), before[file5]);
 }
@@ -34,20 +32,18 @@ TEST_F(OrganizeTest, SiteNameEditsRenameTheFile) {
     writeFavorite("Other.url", "http://o/");
     open();
     const int r = rowOf("old name");
-    grid().setRow(r);
-    grid().setCells(1, r, "新しい名前");
-    grid().setCells(4, r, "new comment");
-    form->StringGrid1Exit(); // leaving the grid commits
+    type(1, r, "新しい名前");
+    type(4, r, "new comment");
+    leaveGrid(); // leaving the grid commits
     EXPECT_FALSE(std::filesystem::exists(favorites + "/old name.url"));
     EXPECT_EQ(mv::ReadShortcutComment(favorites + "/新しい名前.url"), "new comment");
     EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/新しい名前.url"), "http://a/");
 
     // A change of case only is a rename too.
-    form->ShellTreeView1Change();
+    relist();
     const int o = rowOf("Other");
-    grid().setRow(o);
-    grid().setCells(1, o, "OTHER");
-    form->StringGrid1Exit();
+    type(1, o, "OTHER");
+    leaveGrid();
     EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"OTHER.url", "新しい名前.url"}));
 }
 
@@ -56,10 +52,9 @@ TEST_F(OrganizeTest, HeaderRowEditsOfAnEmptyFolderAreNeverWritten) {
     open();
     select(favorites + "/empty");
     ASSERT_EQ(grid().RowCount(), 1);
-    grid().setRow(0);
-    grid().setCells(2, 0, "http://header/");
-    grid().setCells(1, 0, "named");
-    form->StringGrid1Exit();
+    type(2, 0, "http://header/");
+    type(1, 0, "named");
+    leaveGrid();
     EXPECT_TRUE(filesIn(favorites + "/empty").empty());
     EXPECT_TRUE(dialogs.asked.empty());
 }
@@ -70,9 +65,9 @@ TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
     const int r = rowOf("gone");
     grid().setRow(r);
     std::filesystem::remove(favorites + "/gone.url");
-    grid().setCells(1, r, "renamed");
+    type(1, r, "renamed");
     dialogs.answers = {mv::mbOK};
-    form->StringGrid1Exit();
+    leaveGrid();
     EXPECT_TRUE(filesIn(favorites).empty());
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_TRUE(dialogs.asked[0].text.contains(QStringLiteral("gone.url")));
@@ -84,7 +79,7 @@ TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {
     const bool hidden = !mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     open();
     mark("C");
-    grid().setCells(3, rowOf("C"), "date of C");
+    type(3, rowOf("C"), "date of C");
     form->Action("TB_SortBySite")->trigger();
     std::vector<std::string> order;
     for (int r = 1; r < 5; ++r) order.push_back(cell(1, r));
@@ -95,7 +90,7 @@ TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {
     EXPECT_EQ(cell(3, 4), "date of C");
     EXPECT_EQ(cell(2, 3), "http://b/");
     if (hidden) {
-        EXPECT_EQ(form->Listing[2].Hidden, 1);
+        EXPECT_EQ(listed().At(2).Entry.Hidden, 1);
         QImage image = grid().viewport()->grab().toImage();
         const QRect rc = grid().CellRect(2, 3);
         EXPECT_EQ(image.pixelColor(rc.right() - 2, rc.bottom() - 2), QColor(190, 190, 255));
@@ -108,17 +103,24 @@ TEST_F(OrganizeTest, CheckMarkCommands) {
     writeFavorite("a.url", "1");
     writeFavorite("b.url", "2");
     open();
-    grid().setCells(0, 1, "x");
-    form->Action("TB_CheckChange")->trigger();
-    EXPECT_EQ(cell(0, 1), "1");
-    EXPECT_EQ(cell(0, 2), "1");
+    setMark(1);
     form->Action("TB_CheckChange")->trigger();
     EXPECT_EQ(cell(0, 1), "0");
+    EXPECT_EQ(cell(0, 2), "1");
+    EXPECT_EQ(listed().CheckedPaths(), std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
+    form->Action("TB_CheckChange")->trigger();
+    EXPECT_EQ(cell(0, 1), "1");
+    EXPECT_EQ(cell(0, 2), "0");
     form->Action("TB_CheckOn")->trigger();
     EXPECT_EQ(cell(0, 0), "0"); // the header is never marked
     EXPECT_EQ(cell(0, 2), "1");
+    EXPECT_EQ(listed().CheckedPaths().size(), 2u);
     grid().setCells(0, 0, "1");
     form->Action("TB_CheckOff")->trigger();
     EXPECT_EQ(cell(0, 0), "0");
     EXPECT_EQ(cell(0, 1), "0");
+    EXPECT_FALSE(listed().AnyChecked());
+    // A click on a check box marks its favorite.
+    setMark(2);
+    EXPECT_EQ(listed().CheckedPaths(), std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
 }

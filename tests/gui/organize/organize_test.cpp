@@ -29,18 +29,18 @@ TEST_F(OrganizeTest, CopyAndCutMarkedFavoritesPasteAsOneOperation) {
     for (const char* n : {"one", "two", "three", "four"}) writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
     open();
     ShellCounter shell;
-    shell.attach(form->ShfOperation1);
+    shell.attach(form->FileOperation());
 
     mark("one");
     mark("three");
     trigger("TB_CheckCopy");
-    EXPECT_EQ(form->ItemClipboard.size(), 2u);
+    EXPECT_EQ(listed().ItemClipboard().size(), 2u);
     select(favorites + "/dest");
     trigger("TB_Paste");
     EXPECT_EQ(shell.calls, 1);
     EXPECT_EQ(filesIn(favorites + "/dest"), (std::vector<std::string>{"one.url", "three.url"}));
     EXPECT_EQ(siteNames(), (std::vector<std::string>{"one", "three"}));
-    EXPECT_TRUE(form->ItemClipboard.empty()); // a paste happens once
+    EXPECT_TRUE(listed().ItemClipboard().empty()); // a paste happens once
     EXPECT_TRUE(std::filesystem::exists(favorites + "/one.url"));
 
     select(favorites);
@@ -55,11 +55,12 @@ TEST_F(OrganizeTest, CopyAndCutMarkedFavoritesPasteAsOneOperation) {
     EXPECT_FALSE(std::filesystem::exists(favorites + "/two.url"));
 
     // An item copy empties the folder clipboard.
-    form->FolderClipboard = favorites + "/dest";
+    trigger("TB_Folder_Copy");
+    EXPECT_EQ(listed().FolderClipboard(), favorites + "/dest");
     grid().setRow(1);
     trigger("TB_Copy");
-    EXPECT_TRUE(form->FolderClipboard.empty());
-    EXPECT_EQ(form->ItemClipboard.size(), 1u);
+    EXPECT_TRUE(listed().FolderClipboard().empty());
+    EXPECT_EQ(listed().ItemClipboard().size(), 1u);
 }
 
 TEST_F(OrganizeTest, DeletingFiveMarkedFavoritesAsksOnceAndUsesTheTrash) {
@@ -85,7 +86,7 @@ TEST_F(OrganizeTest, DeletingFiveMarkedFavoritesAsksOnceAndUsesTheTrash) {
     EXPECT_EQ(filesIn(favorites), std::vector<std::string>{"kept.url"});
     EXPECT_EQ(siteNames(), std::vector<std::string>{"kept"});
     EXPECT_TRUE(grid().isVisible());
-    EXPECT_TRUE(form->ShellTreeView1->isEnabled());
+    EXPECT_TRUE(tree().isEnabled());
 
     // Every file waits in the trash with an entry that says where it came from.
     ASSERT_EQ(filesIn(trash() + "/files").size(), 5u);
@@ -142,8 +143,8 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
     EXPECT_FALSE(fa::get(favorites + "/ro.url") & fa::Hidden);
     EXPECT_TRUE(fa::get(favorites + "/plain.url") & fa::Hidden);
     EXPECT_TRUE(fa::get(favorites + "/third.url") & fa::Hidden);
-    EXPECT_EQ(form->Listing.size(), 3u);
-    for (const auto& e : form->Listing) EXPECT_EQ(e.Hidden, e.SiteName == "ro" ? 0 : 1);
+    EXPECT_EQ(listed().Count(), 3u);
+    for (const auto& f : listed().Items()) EXPECT_EQ(f.Entry.Hidden, f.Entry.SiteName == "ro" ? 0 : 1);
 }
 
 TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
@@ -164,9 +165,8 @@ TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
 
     // Rename one of them in the grid, and back.
     const int r = rowOf("-rf");
-    grid().setRow(r);
-    grid().setCells(1, r, "--help \"x\"");
-    form->StringGrid1Exit();
+    type(1, r, "--help \"x\"");
+    leaveGrid();
     EXPECT_EQ(readBytes(favorites + "/dest/--help \"x\".url"), bytes["-rf.url"]);
 }
 
@@ -184,6 +184,6 @@ TEST_F(OrganizeTest, PastingAFavoriteThatVanishedLosesNothingElse) {
     trigger("TB_Paste");
     EXPECT_FALSE(dialogs.asked.empty()); // the shell reports the missing file
     EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/stays.url"));
-    EXPECT_TRUE(form->ItemClipboard.empty());
+    EXPECT_TRUE(listed().ItemClipboard().empty());
     EXPECT_EQ(siteNames(), std::vector<std::string>{"stays"});
 }

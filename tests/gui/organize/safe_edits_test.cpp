@@ -51,17 +51,17 @@ TEST_F(SafeEditTest, RefusedRenameRestoresTheRowAndItsNextEditGoesToItsOwnFile) 
         const std::string bBytes = readBytes(favorites + "/B.url");
         const int r = rowOf("a");
         enter(r);
-        grid().setCells(1, r, target);
+        type(1, r, target);
         dialogs.answers = {mv::mbOK};
-        form->StringGrid1Exit();
+        leaveGrid();
         ASSERT_EQ(dialogs.asked.size(), 1u) << target;
         EXPECT_TRUE(mentions(dialogs.asked[0], "同じ名前のお気に入りが既にあります"));
         EXPECT_TRUE(mentions(dialogs.asked[0], "B.url") || mentions(dialogs.asked[0], "b.url"));
         EXPECT_EQ(cell(1, r), "a");
 
         enter(r);
-        grid().setCells(2, r, "http://new/");
-        form->StringGrid1Exit();
+        type(2, r, "http://new/");
+        leaveGrid();
         EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/a.url"), "http://new/");
         EXPECT_EQ(readBytes(favorites + "/B.url"), bBytes);
         EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"B.url", "a.url"}));
@@ -79,17 +79,17 @@ TEST_F(SafeEditTest, BlankAndEmptyNamesAreRefusedAndCommandsStillActOnTheRowsFil
     int edits = 0;
     for (const char* name : {"", " ", "  \u3000"}) {
         enter(r);
-        grid().setCells(1, r, name);
-        // Not yet committed: the commands take the row's file, not the cell's text.
+        type(1, r, name);
+        // Not yet committed: the commands take the favorite's file, not the name typed.
         trigger("TB_Copy");
-        EXPECT_EQ(form->ItemClipboard, std::vector<std::string>{favorites + "/keep.url"});
-        grid().setCells(0, r, "1");
+        EXPECT_EQ(listed().ItemClipboard(), std::vector<std::string>{favorites + "/keep.url"});
+        setMark(r);
         trigger("TB_CheckCopy");
-        EXPECT_EQ(form->ItemClipboard, std::vector<std::string>{favorites + "/keep.url"});
-        grid().setCells(0, r, "0");
+        EXPECT_EQ(listed().ItemClipboard(), std::vector<std::string>{favorites + "/keep.url"});
+        setMark(r, false);
 
         dialogs.answers = {mv::mbOK};
-        form->StringGrid1Exit();
+        leaveGrid();
         ASSERT_EQ(dialogs.asked.size(), 1u) << '"' << name << '"';
         EXPECT_TRUE(mentions(dialogs.asked[0], "サイト名が空"));
         EXPECT_EQ(cell(1, r), "keep");
@@ -98,8 +98,8 @@ TEST_F(SafeEditTest, BlankAndEmptyNamesAreRefusedAndCommandsStillActOnTheRowsFil
         // The next edit of the row reaches keep.url; no ".url" or " .url" appears.
         enter(r);
         const std::string url = "http://k/" + std::to_string(++edits);
-        grid().setCells(2, r, url);
-        form->StringGrid1Exit();
+        type(2, r, url);
+        leaveGrid();
         EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/keep.url"), url);
         EXPECT_EQ(filesIn(favorites), (std::vector<std::string>{"keep.url", "other.url"}));
     }
@@ -117,7 +117,7 @@ TEST_F(SafeEditTest, SortingAfterAFailedCommitWritesNoFavoriteIntoAnother) {
     const auto before = snapshot(favorites);
 
     enter(1);
-    grid().setCells(4, 1, "\xF0\x9F\x98\x80"); // an emoji: no Shift-JIS form
+    type(4, 1, "\xF0\x9F\x98\x80"); // an emoji: no Shift-JIS form
     dialogs.answers = {mv::mbOK, mv::mbOK};
     sortBy("TB_SortByURL"); // b, c, a: "a" moves from row 1 to row 3
     ASSERT_EQ(cell(1, 3), "a");
@@ -131,9 +131,9 @@ TEST_F(SafeEditTest, SortingAfterAFailedCommitWritesNoFavoriteIntoAnother) {
     EXPECT_EQ(cell(4, 3), "\xF0\x9F\x98\x80"); // kept for the user to correct
 
     // Corrected, it is written into a.url and nowhere else.
-    grid().setCells(4, 3, "fixed");
+    type(4, 3, "fixed");
     enter(3);
-    form->StringGrid1Exit();
+    leaveGrid();
     EXPECT_EQ(mv::ReadShortcutComment(favorites + "/a.url"), "fixed");
     EXPECT_EQ(readBytes(favorites + "/b.url"), before.at("b.url"));
     EXPECT_EQ(readBytes(favorites + "/c.url"), before.at("c.url"));
@@ -146,15 +146,19 @@ TEST_F(SafeEditTest, TextTypedAfterASortReachesTheFavoriteShownInTheCurrentRow) 
     open();
     sortBy("TB_SortBySite");
     enter(2); // b
-    grid().setCells(2, 2, "http://0/");
+    type(2, 2, "http://0/");
     sortBy("TB_SortByURL"); // b is written first; then b, c, a: row 2 shows c
     EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/b.url"), "http://0/");
     ASSERT_EQ(cell(1, 2), "c");
-    grid().setCells(4, 2, "typed after the sort");
+    // Typed into the cell that stayed current: no cell was selected since the sort.
+    ASSERT_EQ(grid().Col(), 2);
+    ASSERT_TRUE(grid().InplaceEditor()->isVisible());
+    EXPECT_EQ(grid().InplaceEditor()->text(), QStringLiteral("http://2/"));
+    grid().InplaceEditor()->setText(QStringLiteral("http://typed/"));
     grid().setRow(1);
-    EXPECT_EQ(mv::ReadShortcutComment(favorites + "/c.url"), "typed after the sort");
-    EXPECT_EQ(mv::ReadShortcutComment(favorites + "/b.url"), "");
-    EXPECT_EQ(mv::ReadShortcutComment(favorites + "/a.url"), "");
+    EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/c.url"), "http://typed/");
+    EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/b.url"), "http://0/");
+    EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/a.url"), "http://3/");
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
@@ -164,8 +168,8 @@ TEST_F(SafeEditTest, ALongCommentSurvivesAnEditOfTheUrl) {
     open();
     EXPECT_EQ(cell(4, 1), comment);
     enter(1);
-    grid().setCells(2, 1, "http://new/");
-    form->StringGrid1Exit();
+    type(2, 1, "http://new/");
+    leaveGrid();
     EXPECT_EQ(readBytes(favorites + "/long.url"),
               "[InternetShortcut]\r\nURL=http://new/\r\n[Comment]\r\nComment=" + comment + "\r\n");
 }
@@ -184,39 +188,39 @@ TEST_F(SafeEditTest, AReadOnlyFavoritesEditIsReportedAndNothingIsWritten) {
         const std::string path = favorites + "/" + name + ".url", bytes = readBytes(path);
         for (int c : {2, 4}) {
             enter(r);
-            grid().setCells(c, r, "changed");
+            type(c, r, "changed");
             dialogs.answers = {mv::mbOK};
-            form->StringGrid1Exit();
+            leaveGrid();
             ASSERT_EQ(dialogs.asked.size(), 1u) << name << c;
             EXPECT_TRUE(mentions(dialogs.asked[0], (name + ".url に書き込めません").c_str()));
             EXPECT_EQ(cell(c, r), "changed");
             EXPECT_EQ(readBytes(path), bytes);
-            grid().setCells(c, r, c == 2 ? "http://r/" : "note");
+            type(c, r, c == 2 ? "http://r/" : "note");
+            leaveGrid();
             dialogs.asked.clear();
         }
     }
 }
 
 TEST_F(SafeEditTest, AFavoriteThatCouldNotBeReadIsNeverWrittenOver) {
-    writeFavorite("x.url", "http://x/", "kept");
+    // A FIFO named like a favorite is listed, but nothing can be read from it.
+    ASSERT_EQ(::mkfifo((favorites + "/x.url").c_str(), 0644), 0);
     open();
-    const std::string bytes = readBytes(favorites + "/x.url");
-    // As the listing records a file it could not read: its values are not the file's.
-    form->ForgetRow();
-    form->Listing[0] = {"x", "", "", 0, favorites + "/x.url", false};
-    grid().setCells(2, 1, "");
-    grid().setCells(4, 1, "");
-    enter(1);
-    grid().setCells(2, 1, "http://over/");
-    grid().setCells(1, 1, "renamed");
-    dialogs.answers = {mv::mbOK};
-    form->StringGrid1Exit();
-    ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_TRUE(mentions(dialogs.asked[0], "x.url"));
-    EXPECT_EQ(cell(1, 1), "x");
-    EXPECT_EQ(cell(2, 1), "");
+    ASSERT_EQ(grid().RowCount(), 2);
+    ASSERT_FALSE(listed().At(0).Entry.Readable);
+    for (const auto& [c, text] : {std::pair{2, "http://over/"}, std::pair{1, "renamed"}}) {
+        enter(1);
+        type(c, 1, text);
+        dialogs.answers = {mv::mbOK};
+        leaveGrid();
+        ASSERT_EQ(dialogs.asked.size(), 1u) << c;
+        EXPECT_TRUE(mentions(dialogs.asked[0], "x.url"));
+        EXPECT_EQ(cell(1, 1), "x");
+        EXPECT_EQ(cell(2, 1), "");
+        dialogs.asked.clear();
+    }
     EXPECT_EQ(filesIn(favorites), std::vector<std::string>{"x.url"});
-    EXPECT_EQ(readBytes(favorites + "/x.url"), bytes);
+    EXPECT_TRUE(std::filesystem::is_fifo(favorites + "/x.url"));
 }
 
 TEST_F(SafeEditTest, AFolderThatCannotBeReadIsSaidToBeSoOnTheStatusLine) {
@@ -224,11 +228,13 @@ TEST_F(SafeEditTest, AFolderThatCannotBeReadIsSaidToBeSoOnTheStatusLine) {
     writeFavorite("sub/s.url", "http://s/");
     open();
     select(favorites + "/sub");
-    EXPECT_EQ(form->StatusBar1->Panels(1).Text, "");
+    auto* status = component<mv::TStatusBar>("StatusBar1");
+    ASSERT_TRUE(status);
+    EXPECT_EQ(status->Panels(1).Text, "");
     std::filesystem::remove_all(favorites + "/sub"); // gone before the tree hears of it
-    form->ShellTreeView1Change();
+    relist();
     EXPECT_EQ(grid().RowCount(), 1);
-    EXPECT_EQ(form->StatusBar1->Panels(1).Text, "フォルダを読み込めません: " + favorites + "/sub");
+    EXPECT_EQ(status->Panels(1).Text, "フォルダを読み込めません: " + favorites + "/sub");
 }
 
 TEST(FolderListing, AFolderWithoutReadPermissionCannotBeListed) {
@@ -267,7 +273,7 @@ TEST_F(SafeEditTest, AHiddenToggleThatFailsIsReported) {
     open();
     for (const char* command : {"TB_HideChange", "TB_CheckHideChange", "TB_Folder_Hide"}) {
         grid().setRow(rowOf("stuck"));
-        grid().setCells(0, rowOf("stuck"), "1");
+        setMark(rowOf("stuck"));
         dialogs.answers = {mv::mbOK};
         trigger(command);
         ASSERT_EQ(dialogs.asked.size(), 1u) << command;
@@ -284,7 +290,7 @@ TEST_F(SafeEditTest, TheDeleteQuestionIsAskedWhileTheGridIsShown) {
     open();
     std::vector<bool> shown;
     dialogs.onAsk = [&](const auto&) {
-        shown.push_back(grid().isVisible() && form->ShellTreeView1->isEnabled());
+        shown.push_back(grid().isVisible() && tree().isEnabled());
     };
     grid().setRow(rowOf("one"));
     dialogs.answers = {mv::mbYes};

@@ -86,8 +86,8 @@ TEST_F(PrintCommand, PrintsEveryPageOfTheListIntoThePdf) {
     EXPECT_EQ(dialogs.asked[0].buttons, unsigned(mv::mbOK));
     EXPECT_EQ(grid().ColWidths(0), checkWidth) << "the check-mark column is back";
 
-    ASSERT_NE(form->AyaSGridPrinter1, nullptr);
-    const int pages = form->AyaSGridPrinter1->PageCount();
+    ASSERT_NE(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1"), nullptr);
+    const int pages = component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->PageCount();
     EXPECT_GE(pages, 3) << "120 rows of 20 pixels need several A4 pages";
     const QString info = RunTool(QStringLiteral("pdfinfo"), {QString::fromStdString(pdf)});
     const auto match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
@@ -139,12 +139,12 @@ TEST_F(PrintCommand, PrintsEveryPageOfTheListIntoThePdf) {
 }
 
 TEST_F(PrintCommand, TheCheckMarkColumnTakesNoRoomOnPaper) {
-    grid().setCells(0, 1, "1");
+    setMark(1);
     Print();
-    ASSERT_NE(form->AyaSGridPrinter1, nullptr);
+    ASSERT_NE(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1"), nullptr);
     // Printing again with a handler that records what reaches paper.
     std::vector<std::pair<int, QRect>> firstRow;
-    form->AyaSGridPrinter1->OnDrawCell = [&](int col, int row, const QRect& rect) {
+    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnDrawCell = [&](int col, int row, const QRect& rect) {
         if (row == 1 && firstRow.size() < 5) firstRow.emplace_back(col, rect);
     };
     Print();
@@ -183,7 +183,7 @@ TEST_F(PrintCommand, AFailedPrintIsNotReportedAsDone) {
 TEST_F(PrintCommand, APageLostToAFailingHandlerIsReported) {
     Print();
     dialogs.asked.clear();
-    form->AyaSGridPrinter1->OnBeginPage = [](mv::TAyaSGridPrinter& sender) {
+    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnBeginPage = [](mv::TAyaSGridPrinter& sender) {
         if (sender.CurrentRowPage() == 2) throw std::runtime_error("page handler failed");
     };
     Print();
@@ -192,7 +192,7 @@ TEST_F(PrintCommand, APageLostToAFailingHandlerIsReported) {
     // The other pages still reached the file.
     const QString info = RunTool(QStringLiteral("pdfinfo"), {QString::fromStdString(pdf)});
     EXPECT_TRUE(info.contains(QRegularExpression(
-        QStringLiteral("Pages:\\s+%1\\b").arg(form->AyaSGridPrinter1->PageCount()))))
+        QStringLiteral("Pages:\\s+%1\\b").arg(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->PageCount()))))
         << info.toStdString();
 }
 
