@@ -40,31 +40,20 @@ public:
     virtual QWidget* OpenPopup() const { return nullptr; }
     virtual void ShowPopup() {}
     // `accept` takes what the pop-up shows into the editor.
-    virtual void ClosePopup(bool accept) { (void)accept; }
+    virtual void ClosePopup(bool /*accept*/) {}
 
     // A left press on the button: false when it is spent (no tracking of the button follows).
     virtual bool ButtonPressed() { return true; }
     // The pointer, in screen coordinates, dragged from the button over the open pop-up: the
     // pop-up takes over (true). `held` says whether the left button is still down.
-    virtual bool DragOverPopup(const QPoint& global, bool held) {
-        (void)global;
-        (void)held;
-        return false;
-    }
+    virtual bool DragOverPopup(const QPoint& /*global*/, bool /*held*/) { return false; }
     // A left release, anywhere; `onButton` when it lies in the editor's hit area.
-    virtual void Released(const QPoint& global, bool onButton) {
-        (void)global;
-        (void)onButton;
-    }
+    virtual void Released(const QPoint& /*global*/, bool /*onButton*/) {}
     // Keys the kind uses itself; true when used.
-    virtual bool KeyPressed(const QKeyEvent& event) {
-        (void)event;
-        return false;
-    }
+    virtual bool KeyPressed(const QKeyEvent& /*event*/) { return false; }
 
     // Prepares the editor for a cell of `column` and gives its starting text.
-    virtual std::string EditText(const TMOGridColumn& column, const std::string& cell) {
-        (void)column;
+    virtual std::string EditText(const TMOGridColumn& /*column*/, const std::string& cell) {
         return cell;
     }
     // What the cell stores for what the editor holds.
