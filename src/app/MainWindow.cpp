@@ -217,18 +217,27 @@ void TForm1::FormCreate() {
         columns[c].setFixCellFont(MsPGothicFont(12));
         columns[c].setColor(Qt::white);
     }
-    StringGrid1->OnSelectCell = [this](int col, int row, bool& canSelect) {
-        Guarded([&] { StringGrid1SelectCell(col, row, canSelect); });
-    };
-    StringGrid1->OnExit = [this] { Guarded([this] { StringGrid1Exit(); }); };
-    StringGrid1->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-        Guarded([&] { StringGrid1MouseDown(button, x, y); });
-    };
-    StringGrid1->OnDrawCell = [this](int col, int row, const QRect& rect, TGridDrawState,
-                                     QPainter& painter) { StringGrid1DrawCell(col, row, rect, painter); };
-    StringGrid1->OnCheckCellClick = [this](int col, int row, bool check) {
+    connect(
+        StringGrid1, &TStringGrid::OnSelectCell, this,
+        [this](int col, int row, bool& canSelect) {
+            Guarded([&] { StringGrid1SelectCell(col, row, canSelect); });
+        },
+        Qt::DirectConnection);
+    connect(StringGrid1, &TStringGrid::OnExit, this,
+            [this] { Guarded([this] { StringGrid1Exit(); }); });
+    connect(StringGrid1, &TStringGrid::OnMouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+                Guarded([&] { StringGrid1MouseDown(button, x, y); });
+            });
+    connect(
+        StringGrid1, &TStringGrid::OnDrawCell, this,
+        [this](int col, int row, const QRect& rect, TGridDrawState, QPainter& painter) {
+            StringGrid1DrawCell(col, row, rect, painter);
+        },
+        Qt::DirectConnection);
+    connect(StringGrid1, &TMOStringGrid::OnCheckCellClick, this, [this](int col, int row, bool check) {
         Guarded([&] { StringGrid1CheckCellClick(col, row, check); });
-    };
+    });
 
     favorites_.ClearItemClipboard();
     ShfOperation1.OperationF = foMOVE;

@@ -1,9 +1,9 @@
 #include "ui/CheckBoxGrid.h"
 
 #include "platform/codepage.h"
-#include "ui/GridDates.h"
-#include "ui/GridInteger.h"
+#include "ui/EditorKind.h"
 
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
@@ -157,8 +157,7 @@ std::string TMOStringGrid::GetEditText(int col, int row) {
     const TMOColumnButtonStyle style = column ? column->ButtonStyle() : cbsSimple;
     if (TInplaceEdit3D* editor = Editor()) {
         // A list or calendar opened for the cell the editor had does not stay open.
-        editor->CloseUp(false);
-        editor->CloseCalendar(false);
+        editor->ClosePopup(false);
         editor->setEditStyle(style);
         editor->setReadOnly(!CanEditModify() || style == cbsDropList);
         editor->setFont(column ? column->Font() : font());
@@ -172,15 +171,8 @@ std::string TMOStringGrid::GetEditText(int col, int row) {
             editor->setChecked(Cells(col, row) == "1");
             return {};
         }
-        if (style == cbsCalendar && column) {
-            const QString mask = GridDateInputMask(column->DateFormat());
-            if (editor->inputMask() != mask) editor->setInputMask(mask);
-            const std::string& text = Cells(col, row);
-            // A cell that holds no date opens the calendar on today.
-            const QDate today = QDate::currentDate();
-            editor->setEditDate(text.empty() ? today : ParseGridDate(toQt(text)).value_or(today));
-            return text;
-        }
+        if (TEditorKind* kind = editor->Kind(); kind && column)
+            return kind->EditText(*column, Cells(col, row));
     }
     return Cells(col, row);
 }
@@ -197,11 +189,10 @@ void TMOStringGrid::SetEditText(int col, int row, const std::string& value) {
         TStringGrid::SetEditText(col, row, editor->Checked() ? "1" : "0");
         return;
     }
-    std::string stored = value;
-    if (editor->EditStyle() == cbsCalendar && IsEmptyGridDate(toQt(value))) stored.clear();
-    if (column->DataType() == dtInteger) {
-        std::optional<std::string> number = NormalizeGridInteger(stored);
-        if (!number) {
+    std::string stored = editor->Kind() ? editor->Kind()->StoredValue(value) : value;
+    if (const TCellValueRule rule = CellValueRule(column->DataType())) {
+        std::optional<std::string> canonical = rule(stored);
+        if (!canonical) {
             // The character just typed is refused: the editor goes back to the cell's text
             // with the caret where it was before the character.
             const int caret = editor->cursorPosition();
@@ -212,7 +203,7 @@ void TMOStringGrid::SetEditText(int col, int row, const std::string& value) {
             editor->setCursorPosition(std::max(0, caret - 1));
             return;
         }
-        stored = std::move(*number);
+        stored = std::move(*canonical);
     }
     TStringGrid::SetEditText(col, row, stored);
 }
@@ -238,20 +229,21 @@ bool TMOStringGrid::InputMethodAllowed(int col) const {
 }
 
 void TMOStringGrid::CheckCellClick(int col, int row, bool check) {
-    if (OnCheckCellClick) OnCheckCellClick(col, row, check);
+    emit OnCheckCellClick(col, row, check);
 }
 
 void TMOStringGrid::EditButtonClick() {
-    if (!OnEditButtonClick) return;
+    // Without a handler the cell is left alone.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&TMOStringGrid::OnEditButtonClick))) return;
     const int col = Col();
     const int row = Row();
     std::string str = Cells(col, row);
-    OnEditButtonClick(col, row, str);
+    emit OnEditButtonClick(col, row, str);
     setCells(col, row, std::move(str));
 }
 
 void TMOStringGrid::ListBoxClick(std::string& str) {
-    if (OnListBoxClick) OnListBoxClick(Col(), Row(), str);
+    emit OnListBoxClick(Col(), Row(), str);
 }
 
 bool TMOStringGrid::ToggleCheckCell(int col, int row) {

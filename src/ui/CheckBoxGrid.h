@@ -36,19 +36,20 @@ public:
     // Background of normal cell (col, row).
     QColor GetCellColor(int col, int row) const;
 
-    // Events. OnCheckCellClick: a check-box cell was toggled to `check`. OnEditButtonClick:
-    // the ellipsis button was clicked; `str` holds the cell's text and what the handler leaves
-    // there is stored. OnListBoxClick: a drop-down list closed; `str` is the chosen text,
-    // already in the cell (empty when nothing was chosen).
-    std::function<void(int col, int row, bool check)> OnCheckCellClick;
-    std::function<void(int col, int row, std::string& str)> OnEditButtonClick;
-    std::function<void(int col, int row, std::string& str)> OnListBoxClick;
-
     TInplaceEdit3D* Editor() const;
 
     // Draws the check box of a check-box cell into `cellRect`: 14 pixels wide, centred.
     static void DrawCheckBox(QPainter& painter, const QRect& cellRect, bool checked,
                              const QWidget* widget);
+
+signals:
+    // OnCheckCellClick: a check-box cell was toggled to `check`. OnEditButtonClick: the ellipsis
+    // button was clicked; `str` holds the cell's text and what the handler leaves there is
+    // stored. OnListBoxClick: a drop-down list closed; `str` is the chosen text, already in the
+    // cell (empty when nothing was chosen). Handlers that change `str` connect directly.
+    void OnCheckCellClick(int col, int row, bool check);
+    void OnEditButtonClick(int col, int row, std::string& str);
+    void OnListBoxClick(int col, int row, std::string& str);
 
 protected:
     // Hooks for descendants; they raise the events.

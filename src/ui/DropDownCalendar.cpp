@@ -27,11 +27,8 @@ int ColumnOfWeekday(int dayOfWeek) {
 // TMOSpeedButton
 
 TMOSpeedButton::TMOSpeedButton(Glyph glyph, const QColor& color, QWidget* parent)
-    : QWidget(parent), glyph_(glyph), color_(color), repeat_(new TAutoRepeat(
-                                                         [this] {
-                                                             if (OnClick) OnClick();
-                                                         },
-                                                         this)) {
+    : QWidget(parent), glyph_(glyph), color_(color),
+      repeat_(new TAutoRepeat([this] { emit OnClick(); }, this)) {
     setFocusPolicy(Qt::NoFocus);
     setFixedSize(14, 14);
 }
@@ -93,7 +90,7 @@ void TMOInplaceCalender::setDate(const QDate& date) {
     if (!date.isValid() || date == date_) return;
     date_ = date;
     update();
-    if (OnChange) OnChange();
+    emit OnChange();
 }
 
 void TMOInplaceCalender::ShiftMonths(int months) {
@@ -179,7 +176,7 @@ void TMOInplaceCalender::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || event->modifiers() != Qt::NoModifier ||
         !CellAt(event->position().toPoint(), col, row))
         return;
-    if (DayAt(col, row).isValid() && OnDayReleased) OnDayReleased();
+    if (DayAt(col, row).isValid()) emit OnDayReleased();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -211,7 +208,7 @@ void TMOStatusPanel::paintEvent(QPaintEvent*) {
 }
 
 void TMOStatusPanel::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && OnDoubleClick) OnDoubleClick();
+    if (event->button() == Qt::LeftButton) emit OnDoubleClick();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -258,7 +255,8 @@ TMOPopupPanel::TMOPopupPanel(const TMOMonthCalColors& colors, const QDate& date,
         button->setToolTip(QString::fromUtf16(place.hint));
         button->move(place.x, 5);
         const int months = place.months;
-        button->OnClick = [this, months] { calendar_->ShiftMonths(months); };
+        connect(button, &TMOSpeedButton::OnClick, this,
+                [this, months] { calendar_->ShiftMonths(months); });
         buttons_[place.glyph] = button;
     }
     monthLabel_ = new QLabel(title);
@@ -277,12 +275,13 @@ TMOPopupPanel::TMOPopupPanel(const TMOMonthCalColors& colors, const QDate& date,
     calendar_->setObjectName(QStringLiteral("MonthCalendar"));
     calendar_->setGeometry(border, border + kTitleHeight, w, kGridHeight);
     calendar_->setDate(date);
-    calendar_->OnChange = [this] { RefreshMonthLabel(); };
+    connect(calendar_, &TMOInplaceCalender::OnChange, this, &TMOPopupPanel::RefreshMonthLabel);
 
     status_ = new TMOStatusPanel(colors.Color(TMOMonthCalColors::MonthBackColor), this);
     status_->setObjectName(QStringLiteral("CalendarStatus"));
     status_->setGeometry(border, border + kTitleHeight + kGridHeight, w, kStatusHeight);
-    status_->OnDoubleClick = [this] { calendar_->setDate(QDate::currentDate()); };
+    connect(status_, &TMOStatusPanel::OnDoubleClick, this,
+            [this] { calendar_->setDate(QDate::currentDate()); });
 
     setFixedSize(w + 2 * border, kTitleHeight + kGridHeight + kStatusHeight + 2 * border);
     RefreshMonthLabel();

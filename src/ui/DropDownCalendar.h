@@ -9,8 +9,6 @@
 #include <QFrame>
 #include <QWidget>
 
-#include <functional>
-
 class QLabel;
 
 namespace mv {
@@ -24,8 +22,11 @@ public:
     enum Glyph { PrevYear, PrevMonth, NextMonth, NextYear };
     TMOSpeedButton(Glyph glyph, const QColor& color, QWidget* parent);
 
-    std::function<void()> OnClick;
     bool Held() const;
+
+signals:
+    // On the press, and again while held.
+    void OnClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -52,8 +53,9 @@ public:
     QDate DayAt(int col, int row) const;
     QRect CellRect(int col, int row) const;
 
-    std::function<void()> OnChange;      // the shown date changed
-    std::function<void()> OnDayReleased; // a day was clicked: the choice is made
+signals:
+    void OnChange();      // the shown date changed
+    void OnDayReleased(); // a day was clicked: the choice is made
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,7 +76,9 @@ public:
     TMOStatusPanel(const QColor& background, QWidget* parent);
 
     QString Text() const;
-    std::function<void()> OnDoubleClick;
+
+signals:
+    void OnDoubleClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

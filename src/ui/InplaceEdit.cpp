@@ -1,34 +1,18 @@
 #include "ui/InplaceEdit.h"
 
-#include "platform/codepage.h"
-#include "ui/GridDates.h"
-#include "ui/GridInteger.h"
-#include "ui/DropDownCalendar.h"
 #include "ui/CheckBoxGrid.h"
-#include "ui/PopListBox.h"
-#include "ui/SpinButton.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 
-#include <algorithm>
-
 namespace mv {
-
-namespace {
-
-constexpr int kListRows = 8;
-
-} // namespace
 
 TInplaceEdit3D::TInplaceEdit3D(TMOStringGrid* grid)
     : TInplaceEdit(grid), moGrid_(grid),
@@ -39,6 +23,8 @@ TInplaceEdit3D::TInplaceEdit3D(TMOStringGrid* grid)
 
 TInplaceEdit3D::~TInplaceEdit3D() {
     if (watchingClicks_) qApp->removeEventFilter(this);
+    kind_ = nullptr;
+    kinds_.clear();
 }
 
 const TMOGridColumn* TInplaceEdit3D::CurrentColumn() const {
@@ -51,29 +37,30 @@ void TInplaceEdit3D::setChecked(bool checked) {
     update();
 }
 
+TEditorKind* TInplaceEdit3D::KindFor(TMOColumnButtonStyle style) {
+    const TEditorKindFactory factory = EditorKindFactory(style);
+    if (!factory) return nullptr;
+    for (const auto& [madeBy, kind] : kinds_)
+        if (madeBy == factory) return kind.get();
+    kinds_.emplace_back(factory, factory(*this));
+    return kinds_.back().second.get();
+}
+
+TEditorKind* TInplaceEdit3D::MadeKind(TMOColumnButtonStyle style) const {
+    const TEditorKindFactory factory = EditorKindFactory(style);
+    for (const auto& [madeBy, kind] : kinds_)
+        if (factory && madeBy == factory) return kind.get();
+    return nullptr;
+}
+
 void TInplaceEdit3D::setEditStyle(TMOColumnButtonStyle style) {
     if (style == editStyle_) return;
-    CloseUp(false);
-    CloseCalendar(false);
+    ClosePopup(false);
+    if (kind_) kind_->StyleLeft();
     editStyle_ = style;
     setReadOnly(style == cbsDropList);
-    activeList_ = style == cbsList || style == cbsDropList;
-    if (activeList_ && !popList_) {
-        popList_ = new TPopListBox(this);
-        popList_->setObjectName(QStringLiteral("PopList"));
-        popList_->OnMouseRelease = [this] { CloseUp(true); };
-    }
-    if (style == cbsSpin && !spinButton_) {
-        spinButton_ = new TSpinButton(this);
-        spinButton_->setObjectName(QStringLiteral("SpinButton"));
-        spinButton_->OnUpClick = [this] { SpinUp(); };
-        spinButton_->OnDownClick = [this] { SpinDown(); };
-    }
-    if (spinButton_) {
-        spinButton_->setGeometry(ButtonRect());
-        spinButton_->setVisible(style == cbsSpin);
-    }
-    if (style != cbsCalendar && !inputMask().isEmpty()) setInputMask(QString());
+    kind_ = KindFor(style);
+    if (kind_) kind_->StyleEntered();
     // The whole check-box and drop-down-only editor is a button; the arrow says so.
     setCursor(style == cbsCheckBox || style == cbsDropList ? Qt::ArrowCursor : Qt::IBeamCursor);
     UpdateTextArea();
@@ -171,7 +158,7 @@ void TInplaceEdit3D::PaintButton(QPainter& painter) {
     arrow.initFrom(this);
     arrow.rect = button.adjusted(4, 4, -4, -4).translated(shift, shift);
     // A list style without its list shows a dead arrow.
-    if ((editStyle_ == cbsList || editStyle_ == cbsDropList) && !activeList_)
+    if ((editStyle_ == cbsList || editStyle_ == cbsDropList) && !kind_)
         arrow.state &= ~QStyle::State_Enabled;
     style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, &painter, this);
 }
@@ -190,28 +177,23 @@ void TInplaceEdit3D::StopTracking() {
 
 void TInplaceEdit3D::mousePressEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && InHitArea(pos)) {
-        if (listVisible_) {
-            CloseUp(true);
-        } else {
-            tracking_ = true;
-            pressed_ = ButtonRect().contains(pos);
-            update(ButtonRect());
-            if (activeList_) DropDown();
-        }
+    if (event->button() == Qt::LeftButton && InHitArea(pos) && (!kind_ || kind_->ButtonPressed())) {
+        tracking_ = true;
+        pressed_ = ButtonRect().contains(pos);
+        update(ButtonRect());
     }
     TInplaceEdit::mousePressEvent(event);
 }
 
 void TInplaceEdit3D::mouseMoveEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    const QPoint global = event->globalPosition().toPoint();
     if (editStyle_ != cbsCheckBox && editStyle_ != cbsDropList)
         setCursor(InHitArea(pos) ? Qt::ArrowCursor : Qt::IBeamCursor);
-    const bool overList = listVisible_ && popList_->frameGeometry().contains(global);
+    const bool held = event->buttons() & Qt::LeftButton;
+    const bool overPopup = kind_ && kind_->DragOverPopup(event->globalPosition().toPoint(), held);
     if (tracking_) {
-        if (overList) {
-            // Dragged from the button onto the list: the list takes over.
+        if (overPopup) {
+            // Dragged from the button onto the pop-up: the pop-up takes over.
             StopTracking();
         } else if (editStyle_ != cbsSpin) {
             const bool inside = ButtonRect().contains(pos);
@@ -221,12 +203,7 @@ void TInplaceEdit3D::mouseMoveEvent(QMouseEvent* event) {
             }
         }
     }
-    if (overList && (event->buttons() & Qt::LeftButton)) {
-        // The item under the held button follows the pointer, as in a list with the capture.
-        const QPoint inList = popList_->viewport()->mapFromGlobal(global);
-        if (QListWidgetItem* item = popList_->itemAt(inList)) popList_->setCurrentItem(item);
-        return;
-    }
+    if (overPopup && held) return;
     TInplaceEdit::mouseMoveEvent(event);
 }
 
@@ -236,11 +213,6 @@ void TInplaceEdit3D::mouseReleaseEvent(QMouseEvent* event) {
     StopTracking();
     TInplaceEdit::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton || !moGrid_ || !Grid()) return;
-    if (listVisible_ && popList_->frameGeometry().contains(event->globalPosition().toPoint())) {
-        // A release on the list, after dragging there from the button.
-        CloseUp(true);
-        return;
-    }
     switch (editStyle_) {
     case cbsEllipsis:
         if (wasPressed) moGrid_->EditButtonClick();
@@ -248,13 +220,8 @@ void TInplaceEdit3D::mouseReleaseEvent(QMouseEvent* event) {
     case cbsCheckBox:
         setChecked(moGrid_->ToggleCheckCell(moGrid_->Col(), moGrid_->Row()));
         break;
-    case cbsCalendar:
-        if (calendarVisible_)
-            CloseCalendar(true);
-        else if (InHitArea(pos))
-            OpenCalendar();
-        break;
     default:
+        if (kind_) kind_->Released(event->globalPosition().toPoint(), InHitArea(pos));
         break;
     }
 }
@@ -263,101 +230,84 @@ bool TInplaceEdit3D::eventFilter(QObject* watched, QEvent* event) {
     // Another control was clicked: an open list or calendar closes, as on a click elsewhere.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* widget = qobject_cast<QWidget*>(watched);
-        const auto within = [widget](QWidget* popup) {
-            return popup && (widget == popup || popup->isAncestorOf(widget));
-        };
-        if (widget && widget != this && !isAncestorOf(widget) && !within(calendar_) &&
-            !within(popList_)) {
-            CloseCalendar(true);
-            CloseUp(true);
-        }
+        QWidget* popup = kind_ ? kind_->OpenPopup() : nullptr;
+        const bool inPopup = popup && (widget == popup || popup->isAncestorOf(widget));
+        if (widget && widget != this && !isAncestorOf(widget) && !inPopup) ClosePopup(true);
     }
     return TInplaceEdit::eventFilter(watched, event);
 }
 
 void TInplaceEdit3D::WatchClicksElsewhere() {
-    if (listVisible_ || calendarVisible_) {
-        if (!watchingClicks_) qApp->installEventFilter(this);
-        watchingClicks_ = true;
-    } else {
-        if (watchingClicks_) qApp->removeEventFilter(this);
-        watchingClicks_ = false;
-    }
+    const bool open = kind_ && kind_->OpenPopup();
+    if (open && !watchingClicks_) qApp->installEventFilter(this);
+    if (!open && watchingClicks_) qApp->removeEventFilter(this);
+    watchingClicks_ = open;
 }
 
 // ---------------------------------------------------------------------------------------------
 // Keyboard and focus
 
 void TInplaceEdit3D::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (listVisible_) {
-        if (key == Qt::Key_Up || key == Qt::Key_Down) {
-            const int count = popList_->count();
-            int row = popList_->currentRow();
-            row = key == Qt::Key_Down ? std::min(count - 1, row + 1) : std::max(0, row - 1);
-            if (count > 0) popList_->setCurrentRow(row);
-            event->accept();
-            return;
-        }
-        if (enter || key == Qt::Key_Escape) {
-            CloseUp(enter);
-            event->accept();
-            return;
-        }
-    }
-    if (calendarVisible_ && (enter || key == Qt::Key_Escape)) {
-        CloseCalendar(enter);
-        event->accept();
-        return;
-    }
-    const bool dropKey =
-        key == Qt::Key_F4 || (key == Qt::Key_Down && (event->modifiers() & Qt::AltModifier));
-    if (dropKey && activeList_) {
-        if (listVisible_)
-            CloseUp(true);
-        else
-            DropDown();
-        event->accept();
-        return;
-    }
-    if (dropKey && editStyle_ == cbsCalendar) {
-        if (calendarVisible_)
-            CloseCalendar(true);
-        else
-            OpenCalendar();
+    if (kind_ && kind_->KeyPressed(*event)) {
         event->accept();
         return;
     }
     TInplaceEdit::keyPressEvent(event);
 }
 
-void TInplaceEdit3D::focusInEvent(QFocusEvent* event) {
-    TInplaceEdit::focusInEvent(event);
-    if (spinButton_) spinButton_->setVisible(editStyle_ == cbsSpin);
-}
-
 void TInplaceEdit3D::focusOutEvent(QFocusEvent* event) {
     // Closed first, so the choice reaches the cell before the grid may close the editor.
-    CloseUp(true);
-    CloseCalendar(true);
+    ClosePopup(true);
     TInplaceEdit::focusOutEvent(event);
 }
 
 void TInplaceEdit3D::hideEvent(QHideEvent* event) {
     // Hidden with the editor: nothing is written into a cell that is no longer edited.
-    CloseUp(false);
-    CloseCalendar(false);
+    ClosePopup(false);
     TInplaceEdit::hideEvent(event);
 }
 
 void TInplaceEdit3D::resizeEvent(QResizeEvent* event) {
     TInplaceEdit::resizeEvent(event);
-    if (spinButton_) spinButton_->setGeometry(ButtonRect());
+    if (kind_) kind_->Resized();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Pop-ups
+
+void TInplaceEdit3D::ClosePopup(bool accept) {
+    if (kind_ && kind_->OpenPopup()) kind_->ClosePopup(accept);
+}
+
+void TInplaceEdit3D::PopupChanged() {
+    WatchClicksElsewhere();
+    update();
+}
+
+bool TInplaceEdit3D::ListVisible() const {
+    return (editStyle_ == cbsList || editStyle_ == cbsDropList) && kind_ && kind_->OpenPopup();
+}
+
+void TInplaceEdit3D::DropDown() {
+    if ((editStyle_ == cbsList || editStyle_ == cbsDropList) && kind_ && !kind_->OpenPopup())
+        kind_->ShowPopup();
+}
+
+void TInplaceEdit3D::CloseUp(bool accept) {
+    if (ListVisible()) kind_->ClosePopup(accept);
+}
+
+bool TInplaceEdit3D::CalendarVisible() const {
+    return editStyle_ == cbsCalendar && kind_ && kind_->OpenPopup();
+}
+
+void TInplaceEdit3D::OpenCalendar() {
+    if (editStyle_ == cbsCalendar && kind_ && !kind_->OpenPopup()) kind_->ShowPopup();
+}
+
+void TInplaceEdit3D::CloseCalendar(bool accept) {
+    if (CalendarVisible()) kind_->ClosePopup(accept);
+}
 
 void TInplaceEdit3D::PlacePopup(QWidget* popup) {
     const QPoint origin = mapToGlobal(QPoint(0, 0));
@@ -368,106 +318,8 @@ void TInplaceEdit3D::PlacePopup(QWidget* popup) {
     popup->move(origin.x(), top);
 }
 
-void TInplaceEdit3D::DropDown() {
-    if (!activeList_ || listVisible_ || !popList_) return;
-    popList_->clear();
-    popList_->setFont(font());
-    popList_->setPalette(palette());
-    int textWidth = 0;
-    const QFontMetrics metrics(popList_->font());
-    if (const TMOGridColumn* column = CurrentColumn()) {
-        for (const std::string& entry : column->ListStrings()) {
-            const QString text = toQt(entry);
-            popList_->addItem(text);
-            textWidth = std::max(textWidth, metrics.horizontalAdvance(text));
-        }
-    }
-    const int count = popList_->count();
-    const int frame = 2 * popList_->frameWidth();
-    const int rowHeight =
-        count > 0 ? std::max(popList_->sizeHintForRow(0), 1) : metrics.height() + 2;
-    const int scrollBar =
-        count > kListRows ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this) : 0;
-    // As wide as the editor, wider when an item needs it.
-    const int width = std::max(this->width(), textWidth + 8 + frame + scrollBar);
-    popList_->resize(width, std::clamp(count, 1, kListRows) * rowHeight + frame);
-    PlacePopup(popList_);
-    popList_->show();
-    listVisible_ = true;
-    WatchClicksElsewhere();
-    update();
-    setFocus(Qt::OtherFocusReason);
-}
-
-void TInplaceEdit3D::CloseUp(bool accept) {
-    if (!listVisible_) return;
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    std::string chosen;
-    QListWidgetItem* item = popList_->currentItem();
-    const bool selected = item && item->isSelected();
-    popList_->hide();
-    listVisible_ = false;
-    WatchClicksElsewhere();
-    update();
-    if (!accept) return;
-    if (selected) {
-        chosen = fromQt(item->text());
-        setText(item->text());
-    }
-    if (moGrid_ && Grid()) moGrid_->ListBoxClick(chosen);
-}
-
-void TInplaceEdit3D::SpinUp() {
-    Spin(true);
-}
-
-void TInplaceEdit3D::SpinDown() {
-    Spin(false);
-}
-
-void TInplaceEdit3D::Spin(bool up) {
-    const TMOGridColumn* column = CurrentColumn();
-    if (editStyle_ != cbsSpin || !column) return;
-    const std::optional<std::string> next =
-        SpinGridInteger(fromQt(text()), column->SpinButtonOption(), up);
-    if (next) setText(toQt(*next));
-}
-
-void TInplaceEdit3D::OpenCalendar() {
-    if (calendarVisible_ || editStyle_ != cbsCalendar) return;
-    const TMOGridColumn* column = CurrentColumn();
-    calendar_ =
-        new TMOPopupPanel(column ? column->CalColors() : TMOMonthCalColors(), editDate_, this);
-    calendar_->setObjectName(QStringLiteral("CalendarPopup"));
-    calendar_->Calendar()->OnDayReleased = [this] { CloseCalendar(true); };
-    PlacePopup(calendar_);
-    calendar_->show();
-    calendarVisible_ = true;
-    WatchClicksElsewhere();
-    setFocus(Qt::OtherFocusReason);
-    calendar_->RefreshMonthLabel();
-    update();
-}
-
-void TInplaceEdit3D::CloseCalendar(bool accept) {
-    if (!calendarVisible_) return;
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    if (calendar_) {
-        if (accept) editDate_ = calendar_->Calendar()->Date();
-        // The pop-up may be closing from inside one of its own mouse handlers.
-        calendar_->hide();
-        calendar_->deleteLater();
-        calendar_ = nullptr;
-    }
-    calendarVisible_ = false;
-    WatchClicksElsewhere();
-    update();
-    if (!accept) return;
-    const TMOGridColumn* column = CurrentColumn();
-    const TMODateFormat format = column ? column->DateFormat() : dtShort;
-    const QString mask = GridDateInputMask(format);
-    if (inputMask() != mask) setInputMask(mask);
-    setText(FormatGridDate(editDate_, format));
+void TInplaceEdit3D::ListBoxClick(std::string& str) {
+    if (MoGrid()) moGrid_->ListBoxClick(str);
 }
 
 } // namespace mv

@@ -1,13 +1,17 @@
 #pragma once
 // TInplaceEdit3D: the check-box grid's in-place editor. Its style follows the ButtonStyle of the
 // column it edits: a plain edit box, a check box, or an edit box with a button at its right
-// that drops down a list (cbsList, cbsDropList), raises the grid's OnEditButtonClick
-// (cbsEllipsis), steps a number (cbsSpin) or drops down a month calendar (cbsCalendar).
+// that raises the grid's OnEditButtonClick (cbsEllipsis), drops down a list (cbsList,
+// cbsDropList), steps a number (cbsSpin) or drops down a month calendar (cbsCalendar). The last
+// three are editor kinds of the grid editors library (EditorKind.h).
 
+#include "ui/EditorKind.h"
 #include "ui/GridColumns.h"
 #include "ui/StringGrid.h"
 
-#include <QDate>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace mv {
 
@@ -41,27 +45,39 @@ public:
     // The button is drawn pressed (mouse held on it).
     bool Pressed() const { return pressed_; }
 
-    // Drop-down list of cbsList and cbsDropList, made on first use.
-    TPopListBox* PopList() const { return popList_; }
-    bool ListVisible() const { return listVisible_; }
+    // The kind serving the current style, or null.
+    TEditorKind* Kind() const { return kind_; }
+    // The kind made for `style` so far, or null.
+    TEditorKind* MadeKind(TMOColumnButtonStyle style) const;
+    // Closes an open list or calendar; `accept` takes its choice into the editor.
+    void ClosePopup(bool accept);
+    // A kind opened or closed its pop-up: clicks elsewhere close it while it is open.
+    void PopupChanged();
+
+    // Drop-down list of cbsList and cbsDropList.
+    bool ListVisible() const;
     void DropDown();
     // Hides the list; `accept` takes the selected item into the editor and raises the grid's
     // OnListBoxClick.
     void CloseUp(bool accept = true);
-
-    // Spin button of cbsSpin, made on first use.
-    TSpinButton* SpinButton() const { return spinButton_; }
-    void SpinUp();
-    void SpinDown();
-
-    // Drop-down calendar of cbsCalendar; it exists only while it is open.
-    QDate EditDate() const { return editDate_; }
-    void setEditDate(const QDate& date) { editDate_ = date; }
-    bool CalendarVisible() const { return calendarVisible_; }
-    TMOPopupPanel* CalendarPopup() const { return calendar_; }
+    // Drop-down calendar of cbsCalendar.
+    bool CalendarVisible() const;
     void OpenCalendar();
     // `accept` writes the calendar's date into the editor in the column's DateFormat.
     void CloseCalendar(bool accept = true);
+
+    // Parts of the editor kinds; defined by the grid editors library, null until made.
+    TPopListBox* PopList() const;
+    TSpinButton* SpinButton() const;
+    TMOPopupPanel* CalendarPopup() const;
+
+    // The grid it edits for, and the column of the current cell there (null when it has none).
+    TMOStringGrid* MoGrid() const { return Grid() ? moGrid_ : nullptr; }
+    const TMOGridColumn* CurrentColumn() const;
+    // Places a pop-up below the editor, or above it when it would leave the screen.
+    void PlacePopup(QWidget* popup);
+    // A list closed with `str` chosen: the grid raises OnListBoxClick.
+    void ListBoxClick(std::string& str);
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
@@ -71,7 +87,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -81,11 +96,8 @@ private:
     void UpdateTextArea();
     void PaintButton(QPainter& painter);
     void StopTracking();
-    void Spin(bool up);
-    // Places a pop-up below the editor, or above it when it would leave the screen.
-    void PlacePopup(QWidget* popup);
     void WatchClicksElsewhere();
-    const TMOGridColumn* CurrentColumn() const;
+    TEditorKind* KindFor(TMOColumnButtonStyle style);
 
     TMOStringGrid* moGrid_;
     bool checked_ = false;
@@ -94,13 +106,8 @@ private:
     int buttonWidth_;
     bool pressed_ = false;
     bool tracking_ = false;
-    bool listVisible_ = false;
-    bool activeList_ = false;
-    TPopListBox* popList_ = nullptr;
-    TSpinButton* spinButton_ = nullptr;
-    bool calendarVisible_ = false;
-    TMOPopupPanel* calendar_ = nullptr;
-    QDate editDate_ = QDate::currentDate();
+    std::vector<std::pair<TEditorKindFactory, std::unique_ptr<TEditorKind>>> kinds_;
+    TEditorKind* kind_ = nullptr;
     bool watchingClicks_ = false;
 };
 

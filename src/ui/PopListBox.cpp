@@ -21,7 +21,7 @@ TPopListBox::TPopListBox(QWidget* owner) : QListWidget(owner) {
 
 void TPopListBox::mouseReleaseEvent(QMouseEvent* event) {
     QListWidget::mouseReleaseEvent(event);
-    if (OnMouseRelease) OnMouseRelease();
+    emit OnMouseRelease();
 }
 
 } // namespace mv

@@ -4,8 +4,6 @@
 
 #include <QListWidget>
 
-#include <functional>
-
 namespace mv {
 
 class TPopListBox : public QListWidget {
@@ -13,8 +11,9 @@ class TPopListBox : public QListWidget {
 public:
     explicit TPopListBox(QWidget* owner);
 
-    // Called on every mouse release on the list.
-    std::function<void()> OnMouseRelease;
+signals:
+    // Every mouse release on the list.
+    void OnMouseRelease();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -10,16 +10,8 @@
 namespace mv {
 
 TSpinButton::TSpinButton(QWidget* parent)
-    : QWidget(parent), up_(new TAutoRepeat(
-                           [this] {
-                               if (OnUpClick) OnUpClick();
-                           },
-                           this)),
-      down_(new TAutoRepeat(
-          [this] {
-              if (OnDownClick) OnDownClick();
-          },
-          this)) {
+    : QWidget(parent), up_(new TAutoRepeat([this] { emit OnUpClick(); }, this)),
+      down_(new TAutoRepeat([this] { emit OnDownClick(); }, this)) {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
 }

@@ -4,8 +4,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 namespace mv {
 
 class TAutoRepeat;
@@ -15,11 +13,13 @@ class TSpinButton : public QWidget {
 public:
     explicit TSpinButton(QWidget* parent = nullptr);
 
-    std::function<void()> OnUpClick;
-    std::function<void()> OnDownClick;
-
     QRect UpRect() const;
     QRect DownRect() const;
+
+signals:
+    // On the press of a half, and again while it is held.
+    void OnUpClick();
+    void OnDownClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

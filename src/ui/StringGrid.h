@@ -4,16 +4,17 @@
 // tens of thousands of rows stay cheap. Cells hold the program's bytes; the code page is applied
 // only when a cell is drawn or edited.
 
+#include "ui/GridEditController.h"
+#include "ui/GridGeometry.h"
+
 #include <QAbstractScrollArea>
 #include <QFlags>
 #include <QLineEdit>
+#include <QPainter>
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class QPainter;
 
 namespace mv {
 
@@ -53,7 +54,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    friend class TStringGrid;
+    friend class GridEditController;
     TStringGrid* grid_;
 };
 
@@ -67,13 +68,13 @@ public:
     const std::string& Cells(int col, int row) const;
     void setCells(int col, int row, std::string text);
 
-    int ColCount() const { return int(colWidths_.size()); }
+    int ColCount() const { return geometry_.cols.Count(); }
     void setColCount(int count); // at least 1; FixedCols shrinks to stay below it
-    int RowCount() const { return int(rowHeights_.size()); }
+    int RowCount() const { return geometry_.rows.Count(); }
     void setRowCount(int count); // at least 1; FixedRows shrinks to stay below it
-    int FixedCols() const { return fixedCols_; }
+    int FixedCols() const { return geometry_.cols.fixed; }
     void setFixedCols(int count); // 0 .. ColCount-1, other values are ignored
-    int FixedRows() const { return fixedRows_; }
+    int FixedRows() const { return geometry_.rows.fixed; }
     void setFixedRows(int count); // 0 .. RowCount-1, other values are ignored
 
     int DefaultColWidth() const { return defaultColWidth_; }
@@ -84,7 +85,7 @@ public:
     void setColWidths(int col, int width);
     int RowHeights(int row) const;
     void setRowHeights(int row, int height);
-    int GridLineWidth() const { return 1; }
+    int GridLineWidth() const { return GridAxis::kLineWidth; }
 
     // Current cell. Setting it raises OnSelectCell, which may refuse the move.
     int Col() const { return col_; }
@@ -92,9 +93,9 @@ public:
     int Row() const { return row_; }
     void setRow(int row);
     // First scrollable row/column shown after the fixed ones.
-    int TopRow() const { return topRow_; }
+    int TopRow() const { return geometry_.rows.first; }
     void setTopRow(int row);
-    int LeftCol() const { return leftCol_; }
+    int LeftCol() const { return geometry_.cols.first; }
     void setLeftCol(int col);
     int VisibleRowCount() const; // fully visible scrollable rows
     int VisibleColCount() const;
@@ -109,9 +110,9 @@ public:
     bool DefaultDrawing() const { return defaultDrawing_; }
     void setDefaultDrawing(bool on);
 
-    bool EditorMode() const { return editorMode_; }
+    bool EditorMode() const { return edit_.Active(); }
     void setEditorMode(bool on);
-    TInplaceEdit* InplaceEditor() const { return editor_; }
+    TInplaceEdit* InplaceEditor() const { return edit_.Editor(); }
 
     // Geometry in viewport coordinates (the coordinates of OnMouseDown). CellRect is empty for a
     // cell that is not on screen; MouseToCell gives -1, -1 for a point outside the cells.
@@ -121,18 +122,18 @@ public:
     int TextWidth(std::string_view bytes) const;
     static int TextWidth(std::string_view bytes, const QFont& font);
 
-    // Events. OnSelectCell comes before the current cell changes (click, keyboard or setCol/
-    // setRow); set `canSelect` false to refuse. OnDrawCell comes after the grid drew a cell; the
-    // painter is clipped to the cell and carries the font the grid used. OnExit comes when the
-    // keyboard focus leaves the grid and its editor for another widget (or for none) of the same
-    // window. OnMouseDown comes for every press the grid itself handles, after its own handling.
-    std::function<void(int col, int row, bool& canSelect)> OnSelectCell;
-    std::function<void(int col, int row, const QRect& rect, TGridDrawState state,
-                       QPainter& painter)>
-        OnDrawCell;
-    std::function<void()> OnExit;
-    std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y)>
-        OnMouseDown;
+signals:
+    // OnSelectCell comes before the current cell changes (click, keyboard or setCol/setRow);
+    // set `canSelect` false to refuse (connect directly). OnDrawCell comes after the grid drew
+    // a cell; the painter is clipped to the cell and carries the font the grid used. OnExit
+    // comes when the keyboard focus leaves the grid and its editor for another widget (or for
+    // none) of the same window. OnMouseDown comes for every press the grid itself handles,
+    // after its own handling.
+    void OnSelectCell(int col, int row, bool& canSelect);
+    void OnDrawCell(int col, int row, const QRect& rect, mv::TGridDrawState state,
+                    QPainter& painter);
+    void OnExit();
+    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
 
 protected:
     // Steps a descendant may replace.
@@ -158,6 +159,8 @@ protected:
     void InvalidateGrid();
     // For a descendant that handles a press itself: the press that focused the grid is spent.
     void ClickHandled() { focusedByClick_ = false; }
+    // The grid's own focus or its editor's.
+    bool HasFocusWithin() const;
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -175,57 +178,46 @@ protected:
 
 private:
     friend class TInplaceEdit;
+    friend class GridEditController;
 
-    struct Sizing {
-        bool columns = false; // column border (true) or row border (false)
-        int index = -1;       // column or row whose size changes
-        int start = 0;        // its left or top edge
-    };
-
+    // Current cell and scrolling.
     bool MoveCurrent(int col, int row);
     void ForceCurrent(int col, int row);
     void ScrollIntoView(int col, int row);
     void UpdateScrollBars();
-    void UpdateEditor();
-    void LoadEditor(bool selectAll);
-    void EditorTextChanged(const QString& text);
-    bool EditorKey(QKeyEvent* event); // keys the editor hands to the grid
-    void FocusLeft(QFocusEvent* event);
-    void LeaveByTab(bool next);
-    void UpdateInputMethod();
-    bool HasFocusWithin() const;
-    bool SizingHit(int x, int y, Sizing& sizing) const;
-    int FixedExtent(const std::vector<int>& sizes, int fixed) const;
-    int MaxTopRow() const;
-    int MaxLeftCol() const;
-    int LeftOf(int col) const; // -1 when the column is scrolled away or beyond the view
-    int TopOf(int row) const;
+    QSize ViewSize() const;
     QRect CellGeometry(int col, int row) const; // null when the cell is not on screen
 
+    // Painting steps.
+    void PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused,
+                   bool editing);
+    TGridDrawState CellState(int col, int row, bool focused) const;
+    void PaintFocusFrame(QPainter& painter, const QRect& rect);
+    void PaintCellLines(QPainter& painter, const QRect& rect, bool fixed);
+
+    // Keyboard steps.
+    bool EditorKey(QKeyEvent* event); // keys the editor hands to the grid
+    bool MoveKeyTarget(const QKeyEvent* event, int& col, int& row) const;
+    bool TabTarget(const QKeyEvent* event, int& col, int& row) const;
+    bool EditingKey(QKeyEvent* event);
+    void LeaveByTab(bool next);
+
+    void FocusLeft(QFocusEvent* event);
+
     std::vector<std::vector<std::string>> cells_; // [col][row]
-    std::vector<int> colWidths_;
-    std::vector<int> rowHeights_;
-    int fixedCols_ = 1;
-    int fixedRows_ = 1;
+    GridGeometry geometry_;
     int defaultColWidth_ = 64;
     int defaultRowHeight_ = 24;
     int col_ = 1;
     int row_ = 1;
-    int topRow_ = 1;
-    int leftCol_ = 1;
     QColor color_;
     QColor fixedColor_;
     TGridOptions options_;
     bool defaultDrawing_ = true;
 
-    TInplaceEdit* editor_ = nullptr;
-    bool editorMode_ = false;
-    bool loadingEditor_ = false; // editor text set by the grid, not typed
-    bool writingBack_ = false;   // cell written from the editor
-    std::string editOriginal_;   // the cell's bytes when the editor opened (for Escape)
+    GridEditController edit_;
     bool focusedByClick_ = false;
-    bool forwardingKey_ = false; // a typed key on its way from the grid to the editor
-    Sizing sizing_;
+    GridGeometry::Sizing sizing_;
     bool sizingActive_ = false;
 };
 

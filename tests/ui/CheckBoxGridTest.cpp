@@ -22,10 +22,13 @@ protected:
         GridFixture::SetUp();
         grid->setCol(2);
         grid->setRow(3);
-        grid->OnSelectCell = [this](int col, int row, bool&) { selections.push_back({col, row}); };
-        grid->OnMouseDown = [this](Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
-            mouseDowns.push_back(button);
-        };
+        QObject::connect(grid, &TMOStringGrid::OnSelectCell, [this](int col, int row, bool&) {
+            selections.push_back({col, row});
+        });
+        QObject::connect(grid, &TMOStringGrid::OnMouseDown,
+                         [this](Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+                             mouseDowns.push_back(button);
+                         });
     }
     std::vector<Selection> selections;
     std::vector<Qt::MouseButton> mouseDowns;
@@ -124,10 +127,10 @@ TEST_F(CurrentCell, OnSelectCellCanRefuseClicksKeysAndAssignments) {
     grid->setCol(1);
     grid->setRow(1);
     int asked = 0;
-    grid->OnSelectCell = [&](int, int, bool& canSelect) {
+    QObject::connect(grid, &TMOStringGrid::OnSelectCell, [&](int, int, bool& canSelect) {
         ++asked;
         canSelect = false;
-    };
+    });
     Click(2, 4);
     QTest::keyClick(grid, Qt::Key_Down);
     QTest::keyClick(grid, Qt::Key_Right);
@@ -141,13 +144,17 @@ TEST_F(CurrentCell, AssignmentsMoveOneStepAtATime) {
     grid->setCol(1);
     grid->setRow(1);
     std::vector<Selection> seen;
-    grid->OnSelectCell = [&](int col, int row, bool&) {
-        seen.push_back({col, row});
-        // The owner reads the grid during the event: it still shows the old cell.
-        EXPECT_EQ(grid->Row(), 1);
-    };
+    const auto first =
+        QObject::connect(grid, &TMOStringGrid::OnSelectCell, [&](int col, int row, bool&) {
+            seen.push_back({col, row});
+            // The owner reads the grid during the event: it still shows the old cell.
+            EXPECT_EQ(grid->Row(), 1);
+        });
     grid->setRow(4);
-    grid->OnSelectCell = [&](int col, int row, bool&) { seen.push_back({col, row}); };
+    QObject::disconnect(first);
+    QObject::connect(grid, &TMOStringGrid::OnSelectCell, [&](int col, int row, bool&) {
+        seen.push_back({col, row});
+    });
     grid->setCol(3);
     grid->setCol(3); // no change, no event
     ASSERT_EQ(seen.size(), 2u);
@@ -160,10 +167,10 @@ TEST_F(CurrentCell, AssignmentsMoveOneStepAtATime) {
 TEST_F(CurrentCell, ShrinkingBelowTheCurrentRowMovesItAndTellsTheOwner) {
     grid->setRow(8);
     int reported = -1;
-    grid->OnSelectCell = [&](int, int row, bool& canSelect) {
+    QObject::connect(grid, &TMOStringGrid::OnSelectCell, [&](int, int row, bool& canSelect) {
         reported = row;
         canSelect = false; // cannot keep a row that no longer exists
-    };
+    });
     grid->setRowCount(4);
     EXPECT_EQ(reported, 3);
     EXPECT_EQ(grid->Row(), 3);
@@ -310,13 +317,14 @@ TEST_F(Painting, OnDrawCellComesForVisibleCellsAfterTheGridsOwnDrawing) {
     grid->setRowCount(300);
     std::vector<Selection> drawn;
     QFont fontSeen;
-    grid->OnDrawCell = [&](int col, int row, const QRect& rect, TGridDrawState, QPainter& p) {
-        drawn.push_back({col, row});
-        if (col == 2 && row == 3) {
-            fontSeen = p.font();
-            p.fillRect(rect.adjusted(0, 0, 0, 0), QColor(190, 190, 255));
-        }
-    };
+    QObject::connect(grid, &TMOStringGrid::OnDrawCell,
+                     [&](int col, int row, const QRect& rect, TGridDrawState, QPainter& p) {
+                         drawn.push_back({col, row});
+                         if (col == 2 && row == 3) {
+                             fontSeen = p.font();
+                             p.fillRect(rect.adjusted(0, 0, 0, 0), QColor(190, 190, 255));
+                         }
+                     });
     grid->GridColumns()[2].setFont(MsPGothicFont(15));
     const QColor painted = PixelAt(Center(2, 3));
     EXPECT_EQ(painted, QColor(190, 190, 255));

@@ -52,6 +52,26 @@ TEST_F(Editing, EscapeRestoresTheBytesFromBeforeEditing) {
     EXPECT_FALSE(grid->EditorMode());
 }
 
+TEST_F(Editing, WithoutTheEditorKindsLibraryOtherStylesEditAsPlainBoxes) {
+    // This suite does not link the list, spin and calendar editors nor the integer rule.
+    int row = 1;
+    for (const TMOColumnButtonStyle style : {cbsList, cbsSpin, cbsCalendar}) {
+        grid->GridColumns()[2].setButtonStyle(style); // cbsSpin makes the column dtInteger
+        StartEditing(2, row);
+        EXPECT_EQ(Editor()->Kind(), nullptr) << style;
+        QTest::mouseClick(Editor(), Qt::LeftButton, {}, Editor()->ButtonRect().center());
+        QTest::keyClick(Editor(), Qt::Key_F4);
+        EXPECT_FALSE(Editor()->ListVisible()) << style;
+        EXPECT_FALSE(Editor()->CalendarVisible()) << style;
+        EXPECT_TRUE(Editor()->inputMask().isEmpty()) << style;
+        Editor()->selectAll();
+        TypeText(QStringLiteral("12a"));
+        EXPECT_EQ(grid->Cells(2, row), "12a") << style;
+        QTest::keyClick(Editor(), Qt::Key_Return);
+        ++row;
+    }
+}
+
 TEST_F(Editing, OpeningAndClosingWithoutTypingLeavesTheCellAlone) {
     const std::string original = "\x81\x40\xff";
     grid->setCells(4, 5, original);
@@ -169,10 +189,10 @@ class LeavingTheGrid : public Editing {
 protected:
     void SetUp() override {
         Editing::SetUp();
-        grid->OnExit = [this] {
+        QObject::connect(grid, &TMOStringGrid::OnExit, [this] {
             ++exits;
             cellAtExit = grid->Cells(4, 3);
-        };
+        });
     }
     int exits = 0;
     std::string cellAtExit;

@@ -143,11 +143,8 @@ TEST_F(CalendarEditor, AHeldButtonRepeatsAfterHalfASecondThenEveryTenth) {
     // Each move of the shown month, timed.
     QElapsedTimer clock;
     std::vector<qint64> moves;
-    const auto refresh = Month()->OnChange;
-    Month()->OnChange = [&, refresh] {
-        moves.push_back(clock.elapsed());
-        refresh();
-    };
+    QObject::connect(Month(), &TMOInplaceCalender::OnChange,
+                     [&] { moves.push_back(clock.elapsed()); });
     const QDate start = Month()->Date();
     clock.start();
     PressButton(TMOSpeedButton::NextMonth);

@@ -17,12 +17,13 @@ protected:
 
 TEST_F(EllipsisEditor, TheButtonRaisesTheEventAndStoresWhatTheHandlerLeaves) {
     std::vector<std::string> seen;
-    grid->OnEditButtonClick = [&](int col, int row, std::string& str) {
-        EXPECT_EQ(col, kCol);
-        EXPECT_EQ(row, 3);
-        seen.push_back(str);
-        str = "https://example.jp/選んだ";
-    };
+    QObject::connect(grid, &TMOStringGrid::OnEditButtonClick,
+                     [&](int col, int row, std::string& str) {
+                         EXPECT_EQ(col, kCol);
+                         EXPECT_EQ(row, 3);
+                         seen.push_back(str);
+                         str = "https://example.jp/選んだ";
+                     });
     StartEditing(3);
     ClickButton();
     ASSERT_EQ(seen, std::vector<std::string>({"http://example.jp/3"}));
@@ -33,7 +34,8 @@ TEST_F(EllipsisEditor, TheButtonRaisesTheEventAndStoresWhatTheHandlerLeaves) {
 
 TEST_F(EllipsisEditor, OnlyAReleaseOnThePressedButtonCounts) {
     int calls = 0;
-    grid->OnEditButtonClick = [&](int, int, std::string&) { ++calls; };
+    QObject::connect(grid, &TMOStringGrid::OnEditButtonClick,
+                     [&](int, int, std::string&) { ++calls; });
     StartEditing(3);
     QTest::mouseClick(Editor(), Qt::LeftButton, {}, QPoint(5, Editor()->height() / 2));
     EXPECT_EQ(calls, 0) << "the text area is no button";
@@ -228,9 +230,8 @@ TEST_F(GridLook, AutomaticNumbersFillTheEmptyTitleCellsBelowTheTitleRow) {
 
 TEST_F(GridLook, CheckCellClicksRaiseTheEvent) {
     std::vector<std::tuple<int, int, bool>> events;
-    grid->OnCheckCellClick = [&](int col, int row, bool check) {
-        events.emplace_back(col, row, check);
-    };
+    QObject::connect(grid, &TMOStringGrid::OnCheckCellClick,
+                     [&](int col, int row, bool check) { events.emplace_back(col, row, check); });
     grid->setCells(0, 2, "1");
     Click(0, 2);
     Click(0, 5);

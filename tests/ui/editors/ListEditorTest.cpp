@@ -20,9 +20,10 @@ protected:
         EditorFixture::SetUp();
         Column().setButtonStyle(cbsList);
         Column().setListStrings({"赤", "緑", "青"});
-        grid->OnListBoxClick = [this](int col, int row, std::string& str) {
-            clicks.push_back({col, row, str});
-        };
+        QObject::connect(grid, &TMOStringGrid::OnListBoxClick,
+                         [this](int col, int row, std::string& str) {
+                             clicks.push_back({col, row, str});
+                         });
     }
     TPopListBox* List() const { return Editor()->PopList(); }
     void ClickItem(int index) {
