@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include "GridEditFeed.h"
 #include "ShellTreeView.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
@@ -108,10 +107,11 @@ void TForm1::BuildLayout() {
         Bars.listMenu->popup(StringGrid1->viewport()->mapToGlobal(p));
     });
     panelLayout->addWidget(StringGrid1);
-    // What is typed goes to the favorites list as it is typed; the feed belongs to the grid.
-    new GridEditFeed(StringGrid1, [this](int col, int row, const std::string& text) {
-        Guarded([&] { StringGrid1CellTyped(col, row, text); });
-    });
+    // What is typed goes to the favorites list as it is typed.
+    connect(StringGrid1, &TStringGrid::OnEditText, this,
+            [this](int col, int row, const std::string& text) {
+                Guarded([&] { StringGrid1CellTyped(col, row, text); });
+            });
 
     splitter->addWidget(ShellTreeView1);
     splitter->addWidget(panel);

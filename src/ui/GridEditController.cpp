@@ -106,6 +106,7 @@ void GridEditController::CaretToEnd() {
 
 void GridEditController::Cancel() {
     grid_.setCells(grid_.col_, grid_.row_, original_);
+    emit grid_.OnEditText(grid_.col_, grid_.row_, original_);
 }
 
 void GridEditController::CellChanged(int col, int row) {
@@ -122,6 +123,7 @@ void GridEditController::TextChanged(const QString& text) {
     writingBack_ = true;
     grid_.SetEditText(grid_.col_, grid_.row_, fromQt(text));
     writingBack_ = false;
+    emit grid_.OnEditText(grid_.col_, grid_.row_, grid_.Cells(grid_.col_, grid_.row_));
 }
 
 bool GridEditController::TypeIntoEditor(QKeyEvent* event) {

@@ -128,12 +128,14 @@ signals:
     // a cell; the painter is clipped to the cell and carries the font the grid used. OnExit
     // comes when the keyboard focus leaves the grid and its editor for another widget (or for
     // none) of the same window. OnMouseDown comes for every press the grid itself handles,
-    // after its own handling.
+    // after its own handling. OnEditText comes when the user changes the text of the cell
+    // being edited (typing, or Escape putting the cell back), with the text the cell now holds.
     void OnSelectCell(int col, int row, bool& canSelect);
     void OnDrawCell(int col, int row, const QRect& rect, mv::TGridDrawState state,
                     QPainter& painter);
     void OnExit();
     void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x, int y);
+    void OnEditText(int col, int row, const std::string& text);
 
 protected:
     // Steps a descendant may replace.

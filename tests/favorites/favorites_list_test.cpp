@@ -212,7 +212,7 @@ TEST_F(FavoritesListTest, SortIgnoresCaseIsStableAndMovesMarksDatesAndHiddenStat
     for (const char* n : {"b", "A", "a", "C"})
         writeFavorite(n, std::string("http://") + n + "/");
     const bool hidden =
-        mv::fileattr::set(dir / "b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+        !mv::fileattr::set(dir / "b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     list({"b", "A", "a", "C"});
     EXPECT_EQ(favorites.At(0).Entry.Hidden, hidden ? 1 : 0);
     favorites.SetChecked(indexOf("C"), true);

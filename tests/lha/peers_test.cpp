@@ -131,11 +131,11 @@ TEST_P(PeerArchive, ListsTestsAndExtractsByteForByte) {
     }
     // jlha (Java): its test command reports each entry; failures only go to stderr.
     {
-        const auto t = runTool({"jlha", "t", arc});
-        EXPECT_EQ(t.status, 0);
-        EXPECT_EQ(t.err, "");
+        const auto jt = runTool({"jlha", "t", arc});
+        EXPECT_EQ(jt.status, 0);
+        EXPECT_EQ(jt.err, "");
         std::size_t tested = 0;
-        for (std::size_t at = 0; (at = t.out.find("- Tested", at)) != std::string::npos; ++at)
+        for (std::size_t at = 0; (at = jt.out.find("- Tested", at)) != std::string::npos; ++at)
             ++tested;
         EXPECT_EQ(tested, names.size());
     }

@@ -66,10 +66,10 @@ TEST(ReadArchive, WhereTheArchiveEnds) {
         {"header size 257", a + level2Entry("b", "B", 257) + c + '\0', 0, {"a", "b", "c"}},
         {"garbage after an entry", a + "xyz", UNLHA_ERROR_HEADER_BROKEN, {}},
     };
-    for (const Case& c : cases) {
-        const Outcome o = read(c.bytes);
-        EXPECT_EQ(o.error, c.error) << c.what;
-        EXPECT_EQ(namesOf(o), c.names) << c.what;
+    for (const Case& k : cases) {
+        const Outcome o = read(k.bytes);
+        EXPECT_EQ(o.error, k.error) << k.what;
+        EXPECT_EQ(namesOf(o), k.names) << k.what;
     }
 }
 

@@ -211,7 +211,7 @@ TEST(UpdateForeignArchives, DosTimeStampsCompareInTwoSecondSteps) {
 
 // An unchanged file updated again is not added again, whatever its name holds.
 TEST(UpdateMatching, UnchangedFilesAreNotAddedTwice) {
-    const char* names[] = {"予定表.url", "ソ.url", "back\\slash.url", "bad\xFF\xFEbytes.url",
+    const char* names[] = {"予定表.url", "ソ.url", "back\\slash.url", "bad\xFF\xFE" "bytes.url",
                            "ＡＢ～¥.url", "sub/表/予定表.url"};
     for (const char* name : names) {
         SCOPED_TRACE(name);

@@ -117,8 +117,8 @@ TEST_P(CommandCodePage, JapaneseNamesPackExactly) {
 
 INSTANTIATE_TEST_SUITE_P(Both, CommandCodePage,
                          ::testing::Values(CodePage::Utf8, CodePage::Cp932),
-                         [](const auto& info) {
-                             return info.param == CodePage::Cp932 ? "Cp932" : "Utf8";
+                         [](const auto& p) {
+                             return p.param == CodePage::Cp932 ? "Cp932" : "Utf8";
                          });
 
 } // namespace

@@ -382,8 +382,9 @@ TEST_F(Painting, JapaneseTextLeavesInkInTheCell) {
     EXPECT_GT(inkIn(4, 3), 40);
     // No tofu: every character of the text has a glyph in the font the grid ends up using.
     const QFontMetrics metrics(grid->GridColumns()[4].Font());
-    for (const QChar ch : QStringLiteral("日本語のコメント"))
+    for (const QChar ch : QStringLiteral("日本語のコメント")) {
         EXPECT_TRUE(metrics.inFont(ch)) << int(ch.unicode());
+    }
 
     if (const QByteArray path = qgetenv("MARKVANE_UI_SNAPSHOT"); !path.isEmpty()) {
         grid->setCells(0, 3, "1");

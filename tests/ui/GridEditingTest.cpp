@@ -2,6 +2,9 @@
 // and leaving the grid.
 #include "GridFixture.h"
 
+#include <string>
+#include <vector>
+
 namespace mv::test {
 namespace {
 
@@ -41,14 +44,24 @@ TEST_F(Editing, CellsHoldTheActiveCodePage) {
 }
 
 TEST_F(Editing, EscapeRestoresTheBytesFromBeforeEditing) {
-    // Bytes that are not valid UTF-8 survive an edit that is cancelled.
+    // Bytes that are not valid UTF-8 survive an edit that is cancelled, and whoever follows
+    // the typing hears of the cancel too.
+    std::vector<std::string> told;
+    QObject::connect(grid, &TStringGrid::OnEditText,
+                     [&](int col, int row, const std::string& text) {
+                         if (col == 2 && row == 4) told.push_back(text);
+                     });
     const std::string original = "abc\xff\xfe";
     grid->setCells(2, 4, original);
     StartEditing(2, 4);
+    EXPECT_TRUE(told.empty()) << "opening the editor changes nothing";
     TypeText(QStringLiteral("xyz"));
     EXPECT_NE(grid->Cells(2, 4), original);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told.back(), grid->Cells(2, 4));
     QTest::keyClick(Editor(), Qt::Key_Escape);
     EXPECT_EQ(grid->Cells(2, 4), original);
+    EXPECT_EQ(told.back(), original);
     EXPECT_FALSE(grid->EditorMode());
 }
 
@@ -104,8 +117,11 @@ TEST_F(Editing, ClickOnTheCurrentCellEditsIt) {
 }
 
 TEST_F(Editing, ProgramWritesShowInTheOpenEditor) {
+    int told = 0;
+    QObject::connect(grid, &TStringGrid::OnEditText, [&] { ++told; });
     StartEditing(2, 6);
     grid->setCells(2, 6, "http://new.example/");
+    EXPECT_EQ(told, 0) << "a program's write is not the user's edit";
     EXPECT_EQ(Editor()->text(), QStringLiteral("http://new.example/"));
     QTest::keyClick(Editor(), Qt::Key_Escape);
     EXPECT_EQ(grid->Cells(2, 6), "http://new.example/");

@@ -135,8 +135,9 @@ TEST_F(ArchiveCommand, AnExistingArchiveIsUpdatedOrReplacedAsTheUserChooses) {
     EXPECT_EQ(archiveNames(archive), (QStringList{QStringLiteral("a.url"), QStringLiteral("c.url")}));
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("2 件のお気に入りを圧縮しました。\r\n") + name);
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         EXPECT_FALSE(entry.path().filename().string().starts_with(".markvane-")) << entry.path();
+    }
 }
 
 TEST_F(ArchiveCommand, ReplacingWithNothingToPackKeepsTheOldArchive) {

@@ -262,8 +262,9 @@ TEST_F(DatesTest, BatchCancelledDuringTheThirdProbeStopsAfterIt) {
     EXPECT_EQ(during.progress, 3);
     EXPECT_EQ(during.progressMax, 5);
 
-    for (int r = 1; r <= 3; ++r)
+    for (int r = 1; r <= 3; ++r) {
         EXPECT_EQ(cell(3, r), dateOf(cell(1, r))) << r;
+    }
     EXPECT_EQ(cell(3, 4), "old 4");
     EXPECT_EQ(cell(3, 5), "old 5");
     EXPECT_EQ(server.requests().size(), 3u);
@@ -309,8 +310,9 @@ TEST_F(DatesTest, BatchProbesOnlyMarkedRowsAndGoesOnAfterFailures) {
     EXPECT_EQ(cell(3, rowOf("refused")), kNoConnection);
     EXPECT_EQ(cell(3, rowOf("undated")), kNoDate);
     EXPECT_EQ(cell(3, rowOf("dated")), "Sun, 06 Nov 1994 08:49:37 GMT");
-    for (const char* skipped : {"space", "double", "blank"})
+    for (const char* skipped : {"space", "double", "blank"}) {
         EXPECT_EQ(cell(3, rowOf(skipped)), "keep") << skipped;
+    }
     EXPECT_EQ(cell(3, 0), text(u"更新日"));
     EXPECT_EQ(server.requests().size(), 2u);
     EXPECT_TRUE(dialogs.asked.empty());
@@ -322,8 +324,9 @@ TEST_F(DatesTest, BatchWithNothingMarkedWritesNothing) {
     open();
     progressBar().setValue(40);
     runBatch();
-    for (int r = 1; r < 4; ++r)
+    for (int r = 1; r < 4; ++r) {
         EXPECT_EQ(cell(3, r), "");
+    }
     EXPECT_EQ(server.connections(), 0);
     EXPECT_TRUE(dialogs.asked.empty());
     expectIdle();
@@ -351,8 +354,9 @@ TEST_F(DatesTest, NoSecondDateCommandStartsWhileABatchRuns) {
 
     ASSERT_TRUE(tried);
     EXPECT_EQ(server.requests().size(), 3u);
-    for (int r = 1; r <= 3; ++r)
+    for (int r = 1; r <= 3; ++r) {
         EXPECT_EQ(cell(3, r), dateOf(cell(1, r)));
+    }
     expectIdle();
     // Once it has ended, the next one runs.
     runBatch();
@@ -375,8 +379,9 @@ TEST_F(DatesTest, ARowListedAgainDuringItsProbeDoesNotGetTheOldDate) {
     ASSERT_TRUE(switched);
     ASSERT_EQ(grid().RowCount(), 4);
     EXPECT_EQ(cell(1, 2).substr(0, 1), "s");
-    for (int r = 1; r <= 3; ++r)
+    for (int r = 1; r <= 3; ++r) {
         EXPECT_EQ(cell(3, r), "") << r;
+    }
     EXPECT_EQ(server.requests().size(), 2u);
     expectIdle();
 }

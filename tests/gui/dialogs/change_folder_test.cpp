@@ -20,13 +20,13 @@ protected:
 
     void SetUp() override {
         DialogsTest::SetUp();
-        mv::TSelectFolderDialog::setExecuteHookForTesting([this](mv::TFolderDialogForm& form) {
+        mv::TSelectFolderDialog::setExecuteHookForTesting([this](mv::TFolderDialogForm& dialog) {
             ++runs;
-            startedAt = form.FolderTree->SelectedPath();
-            EXPECT_EQ(form.MessageLabel->text(),
+            startedAt = dialog.FolderTree->SelectedPath();
+            EXPECT_EQ(dialog.MessageLabel->text(),
                       QStringLiteral("フォルダを選択し、OKを押してください"));
             if (choice.empty()) return int(QDialog::Rejected);
-            EXPECT_TRUE(form.FolderTree->selectPath(q(choice))) << choice;
+            EXPECT_TRUE(dialog.FolderTree->selectPath(q(choice))) << choice;
             if (beforeOk) beforeOk();
             return int(QDialog::Accepted);
         });

@@ -109,13 +109,15 @@ TEST_F(ColumnWidthTest, TheFontReachesTheTextColumnsAndTheTreeOnly) {
     big.setBold(true);
     mv::setFontChooserForTesting([&](const QFont&) { return std::optional<QFont>(big); });
     trigger("TB_Font");
-    for (int c = 1; c <= 4; ++c)
+    for (int c = 1; c <= 4; ++c) {
         EXPECT_EQ(columns[c].Font(), big) << c;
+    }
     EXPECT_EQ(tree().font(), big);
     // Not reached: check marks, titles, the grid's own font (printing, width fitting), rows.
     EXPECT_EQ(columns[0].Font(), checkFont);
-    for (int c = 0; c < 5; ++c)
+    for (int c = 0; c < 5; ++c) {
         EXPECT_EQ(columns[c].FixCellFont(), titleFonts[size_t(c)]) << c;
+    }
     EXPECT_EQ(grid().font(), gridFont);
     EXPECT_EQ(grid().RowHeights(1), 20);
     QApplication::processEvents();

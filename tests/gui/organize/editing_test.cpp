@@ -16,7 +16,9 @@ TEST_F(OrganizeTest, OneEditReachesOnlyItsOwnFile) {
     grid().setRow(5); // the row changes: row 3 is written
     EXPECT_EQ(mv::ReadShortcutUrl(favorites + "/" + file3), "https://changed.example/");
     for (const auto& [name, bytes] : before)
-        if (name != file3) EXPECT_EQ(readBytes(favorites + "/" + name), bytes) << name;
+        if (name != file3) {
+            EXPECT_EQ(readBytes(favorites + "/" + name), bytes) << name;
+        }
 
     // Typing and restoring the old text writes nothing.
     const std::string file5 = cell(1, 5) + ".url";

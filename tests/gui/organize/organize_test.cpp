@@ -123,7 +123,9 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
     writeFavorite("ro.url", "2");
     writeFavorite("third.url", "3");
     namespace fa = mv::fileattr;
-    if (fa::set(favorites + "/ro.url", fa::ReadOnly | fa::Hidden | fa::Archive)) GTEST_SKIP() << "no user xattrs";
+    if (fa::set(favorites + "/ro.url", fa::ReadOnly | fa::Hidden | fa::Archive)) {
+        GTEST_SKIP() << "no user xattrs";
+    }
     open();
     grid().setRow(rowOf("plain"));
     trigger("TB_HideChange");
@@ -144,7 +146,9 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
     EXPECT_TRUE(fa::get(favorites + "/plain.url") & fa::Hidden);
     EXPECT_TRUE(fa::get(favorites + "/third.url") & fa::Hidden);
     EXPECT_EQ(listed().Count(), 3u);
-    for (const auto& f : listed().Items()) EXPECT_EQ(f.Entry.Hidden, f.Entry.SiteName == "ro" ? 0 : 1);
+    for (const auto& f : listed().Items()) {
+        EXPECT_EQ(f.Entry.Hidden, f.Entry.SiteName == "ro" ? 0 : 1);
+    }
 }
 
 TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
@@ -159,7 +163,9 @@ TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
     trigger("TB_CheckCut");
     select(favorites + "/dest");
     trigger("TB_Paste");
-    for (const auto& n : names) EXPECT_EQ(readBytes(favorites + "/dest/" + n), bytes[n]) << n;
+    for (const auto& n : names) {
+        EXPECT_EQ(readBytes(favorites + "/dest/" + n), bytes[n]) << n;
+    }
     EXPECT_EQ(grid().RowCount(), int(names.size()) + 1);
     EXPECT_TRUE(dialogs.asked.empty());
 

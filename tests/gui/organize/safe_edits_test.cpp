@@ -259,7 +259,9 @@ TEST_F(SafeEditTest, AHiddenToggleThatFailsIsReported) {
     // An immutable file refuses its attributes even to root.
     const int fd = ::open(stuck.c_str(), O_RDONLY);
     int flags = 0;
-    if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) GTEST_SKIP() << "no file flags here";
+    if (fd < 0 || ::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) {
+        GTEST_SKIP() << "no file flags here";
+    }
     flags |= FS_IMMUTABLE_FL;
     if (::ioctl(fd, FS_IOC_SETFLAGS, &flags) != 0) {
         ::close(fd);

@@ -96,8 +96,9 @@ TEST_F(CalendarEditor, TheMonthGridStartsOnMondayAndCirclesToday) {
     // A weekday that is not today (Sundays are red anyway).
     const int otherCol = todayCol == 1 ? 2 : 1;
     for (int row = 1; row < 7; ++row)
-        if (Month()->DayAt(otherCol, row).isValid() && row != todayRow)
+        if (Month()->DayAt(otherCol, row).isValid() && row != todayRow) {
             EXPECT_EQ(redIn(Month()->CellRect(otherCol, row)), 0) << row;
+        }
 }
 
 TEST_F(CalendarEditor, TheColumnsColoursPaintTheCalendar) {
@@ -154,8 +155,9 @@ TEST_F(CalendarEditor, AHeldButtonRepeatsAfterHalfASecondThenEveryTenth) {
     ASSERT_TRUE(mvtest::waitFor([&] { return moves.size() >= 5; }, 5000));
     ReleaseButton(TMOSpeedButton::NextMonth);
     EXPECT_GE(moves[1] - moves[0], 495);
-    for (size_t i = 2; i < moves.size(); ++i)
+    for (size_t i = 2; i < moves.size(); ++i) {
         EXPECT_GE(moves[i] - moves[i - 1], 95) << i;
+    }
     const size_t atRelease = moves.size();
     QTest::qWait(300);
     EXPECT_EQ(moves.size(), atRelease) << "the release stops it";

@@ -136,8 +136,9 @@ TEST_F(GridPrinterTest, EveryPageStartsWithTheTitleRow) {
     for (size_t p = 0; p < pages.size(); ++p) {
         SCOPED_TRACE(p);
         ASSERT_GE(pages[p].cells.size(), 5u);
-        for (int c = 0; c < 5; ++c)
+        for (int c = 0; c < 5; ++c) {
             EXPECT_EQ(pages[p].cells[size_t(c)], Cell(c, 0)) << "the title comes first";
+        }
         EXPECT_EQ(pages[p].cells[5], Cell(0, firstRows[p]));
         EXPECT_EQ(*pages[p].Rows().rbegin(), lastRows[p]);
         EXPECT_EQ(pages[p].rects[0].top(), 236);
