@@ -62,9 +62,8 @@ std::string checkEntry(int fd, const ArchiveEntry& e) {
         if (e.packedSize != e.originalSize) return "stored sizes differ";
         std::array<std::uint8_t, 1 << 16> buf;
         for (std::uint64_t left = e.packedSize; left > 0;) {
-            const std::size_t n =
-                in.read(buf.data(), static_cast<std::size_t>(
-                                        std::min<std::uint64_t>(buf.size(), left)));
+            const std::size_t n = in.read(
+                buf.data(), static_cast<std::size_t>(std::min<std::uint64_t>(buf.size(), left)));
             if (n == 0) return "data cannot be read to its end";
             sink.write(buf.data(), n);
             left -= n;

@@ -339,8 +339,8 @@ UpdateStats updateArchive(const CommandLine& cl, OutputLog& log, const Lh5Tuning
                 const SourceFile& f = collected.files[*slot.source];
                 std::string_view leftOut;
                 if (const char* method = packer->pack(f, leftOut)) {
-                    log.detail(std::string(slot.entry ? "replaced " : "added    ") + method +
-                               " " + f.storedPath);
+                    log.detail(std::string(slot.entry ? "replaced " : "added    ") + method + " " +
+                               f.storedPath);
                     packedAny = true;
                     continue;
                 }

@@ -4,8 +4,8 @@
 #include "file_io.h"
 
 #include <cctype>
-#include <cstdint>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -179,7 +179,8 @@ void readResponseFile(const std::string& path, Encodings enc, CommandLine& out) 
             auto end = content.find(separator, start);
             if (end == std::string::npos) end = content.size();
             if (end > start)
-                out.names.push_back(makeArg(content.substr(start, end - start), exact, out.warnings));
+                out.names.push_back(
+                    makeArg(content.substr(start, end - start), exact, out.warnings));
             start = end + 1;
         }
         return;

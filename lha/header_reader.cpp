@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <optional>
 
 namespace lha {
@@ -335,8 +335,7 @@ std::vector<ArchiveEntry> readEntries(const ReadAt& read, std::uint64_t fileSize
             throw LhaError(UNLHA_ERROR_ARC_FILE_OPEN,
                            errnoMessage("cannot read the archive", errno));
         const bool whole = n == static_cast<long long>(sizeof first);
-        const bool header = whole && isMethod(&first[2]) &&
-                            (first[0] != 0 || first[20] == 2);
+        const bool header = whole && isMethod(&first[2]) && (first[0] != 0 || first[20] == 2);
         if (!header) {
             if (offset == 0) throw LhaError(UNLHA_ERROR_NOT_ARC_FILE, "not an LHA archive");
             if (first[0] != 0) broken(offset, "no entry header where one should start");
@@ -367,11 +366,9 @@ std::vector<ArchiveEntry> readEntries(const ReadAt& read, std::uint64_t fileSize
 } // namespace
 
 std::vector<ArchiveEntry> readArchive(int fd, std::uint64_t fileSize) {
-    return readEntries(
-        [fd](void* buf, std::size_t size, std::uint64_t offset) {
-            return preadFull(fd, buf, size, offset);
-        },
-        fileSize);
+    return readEntries([fd](void* buf, std::size_t size,
+                            std::uint64_t offset) { return preadFull(fd, buf, size, offset); },
+                       fileSize);
 }
 
 std::vector<ArchiveEntry> readArchive(std::span<const std::uint8_t> bytes) {

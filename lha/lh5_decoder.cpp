@@ -54,8 +54,8 @@ private:
     void refill() {
         next_ = end_ = 0;
         if (left_ == 0) return;
-        end_ = in_.read(buf_.data(), static_cast<std::size_t>(
-                                         std::min<std::uint64_t>(buf_.size(), left_)));
+        end_ = in_.read(buf_.data(),
+                        static_cast<std::size_t>(std::min<std::uint64_t>(buf_.size(), left_)));
         if (end_ == 0) throw DecodeError("packed data cannot be read to its end");
         left_ -= end_;
     }

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <dirent.h>
 #include <set>
@@ -188,8 +188,7 @@ public:
 private:
     [[noreturn]] static void leavesBase(const PathArg& name) {
         throw LhaError(UNLHA_ERROR_COMMAND,
-                       "name leads outside the base folder through a link: \"" + name.utf8 +
-                           "\"");
+                       "name leads outside the base folder through a link: \"" + name.utf8 + "\"");
     }
 
     void leaveOut(std::string_view reason, const std::string& name) {
@@ -245,7 +244,8 @@ private:
     void walk(const std::string& dir, const std::vector<std::string>& parts,
               const std::string& mask, bool recurse, bool wholeTree) {
         DIR* d = ::opendir(dir.c_str());
-        if (d == nullptr) return leaveOut(kUnreadableFolder, parts.empty() ? "." : join(parts, parts.size()));
+        if (d == nullptr)
+            return leaveOut(kUnreadableFolder, parts.empty() ? "." : join(parts, parts.size()));
         std::vector<std::string> names;
         errno = 0;
         while (dirent* e = ::readdir(d)) {

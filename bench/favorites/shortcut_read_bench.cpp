@@ -22,7 +22,8 @@ double best(int rounds, auto&& fn) {
     for (int i = 0; i < rounds; ++i) {
         auto t0 = Clock::now();
         fn();
-        bestMs = std::min(bestMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        bestMs =
+            std::min(bestMs, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     }
     return bestMs;
 }
@@ -37,8 +38,10 @@ int main(int argc, char** argv) {
     for (int i = 0; i < count; ++i) {
         paths.push_back(dir + "/サイト" + std::to_string(i) + ".url");
         std::ofstream(paths.back(), std::ios::binary)
-            << "[DEFAULT]\r\nBASEURL=https://example.com/" << i << "\r\n[InternetShortcut]\r\nURL=https://example.com/"
-            << i << "/index.html\r\nIDList=\r\nIconIndex=1\r\n[Comment]\r\nComment=コメント " << i << "\r\n";
+            << "[DEFAULT]\r\nBASEURL=https://example.com/" << i
+            << "\r\n[InternetShortcut]\r\nURL=https://example.com/" << i
+            << "/index.html\r\nIDList=\r\nIconIndex=1\r\n[Comment]\r\nComment=コメント " << i
+            << "\r\n";
     }
 
     size_t bytes = 0, chars = 0;
@@ -50,7 +53,8 @@ int main(int argc, char** argv) {
         }
     });
     const double oursMs = best(5, [&] {
-        for (const auto& p : paths) chars += mv::ReadShortcutUrl(p).size() + mv::ReadShortcutComment(p).size();
+        for (const auto& p : paths)
+            chars += mv::ReadShortcutUrl(p).size() + mv::ReadShortcutComment(p).size();
     });
     const double bothMs = best(5, [&] {
         for (const auto& p : paths) {
@@ -64,8 +68,9 @@ int main(int argc, char** argv) {
     std::printf("%-34s %10s %12s\n", "", "total ms", "us per file");
     std::printf("%-34s %10.1f %12.2f\n", "floor: read bytes once", floorMs, floorMs * 1000 / count);
     std::printf("%-34s %10.1f %12.2f\n", "ours: URL, then comment", oursMs, oursMs * 1000 / count);
-    std::printf("%-34s %10.1f %12.2f\n", "ours: both in one read (listing)", bothMs, bothMs * 1000 / count);
-    std::printf("ratio ours/floor: %.2f one value per read, %.2f both in one read\n", oursMs / floorMs,
-                bothMs / floorMs);
+    std::printf("%-34s %10.1f %12.2f\n", "ours: both in one read (listing)", bothMs,
+                bothMs * 1000 / count);
+    std::printf("ratio ours/floor: %.2f one value per read, %.2f both in one read\n",
+                oursMs / floorMs, bothMs / floorMs);
     return bytes + chars == 0; // keeps the work from being optimised away
 }

@@ -59,12 +59,13 @@ int runOne(int count, char* argv0) {
     const double listMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     const int rows = form.Grid()->RowCount() - 1;
     // A second listing of the same folder, once the tree's model has settled.
-    for (int i = 0; i < 50; ++i) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    for (int i = 0; i < 50; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
     t0 = Clock::now();
     emit form.Tree()->Change(); // as a change of folder in the tree does
     const double relistMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 
-    rusage ru {};
+    rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     std::printf("%8d %8d %12.1f %12.1f %10.2f %10.1f %12.1f %12.1f\n", count, rows, floorMs, listMs,
                 listMs * 1000.0 / count, listMs / floorMs, relistMs, ru.ru_maxrss / 1024.0);
@@ -79,8 +80,8 @@ int runOne(int count, char* argv0) {
 int main(int argc, char** argv) {
     if (argc > 1) return runOne(std::atoi(argv[1]), argv[0]);
     std::printf("listing favorites into the main window's grid (offscreen)\n");
-    std::printf("%8s %8s %12s %12s %10s %10s %12s %12s\n", "files", "rows", "floor ms", "listing ms",
-                "us/file", "x floor", "relist ms", "peak MiB");
+    std::printf("%8s %8s %12s %12s %10s %10s %12s %12s\n", "files", "rows", "floor ms",
+                "listing ms", "us/file", "x floor", "relist ms", "peak MiB");
     int failed = 0;
     for (int count : {1000, 10000, 50000}) {
         std::fflush(stdout);

@@ -7,7 +7,9 @@
 #include <QIcon>
 
 // Resources of a static library must be registered by name before first use.
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace mv {
 
@@ -18,15 +20,16 @@ void SetupApplication(QApplication& app, bool realDialogs) {
     app.setDesktopFileName(QStringLiteral("markvane"));
     // The offscreen and minimal platforms know no icon theme: name the folder and a fallback.
     QStringList paths = QIcon::themeSearchPaths();
-    if (!paths.contains(QStringLiteral("/usr/share/icons"))) paths << QStringLiteral("/usr/share/icons");
+    if (!paths.contains(QStringLiteral("/usr/share/icons")))
+        paths << QStringLiteral("/usr/share/icons");
     QIcon::setThemeSearchPaths(paths);
     QIcon::setFallbackThemeName(QStringLiteral("breeze"));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
         QIcon::setThemeName(QStringLiteral("breeze"));
     InstallJapaneseFontSubstitutes();
     app.setFont(MsPGothicFont(12));
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("bookmarks"),
-                                       QIcon(QStringLiteral(":/markvane.svg"))));
+    app.setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("bookmarks"), QIcon(QStringLiteral(":/markvane.svg"))));
     if (realDialogs) {
         static QtDialogs dialogs;
         Dialogs::install(&dialogs);

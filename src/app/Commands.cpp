@@ -48,8 +48,10 @@ QAction* makeSubmenu(QWidget* owner, const Item& item, const QString& suffix,
     auto* menu = new QMenu(owner);
     menu->setObjectName(a->objectName() + QStringLiteral("_Menu"));
     for (const Item* child : children) {
-        if (!child) menu->addAction(separator(owner));
-        else menu->addAction(makeAction(owner, *child, suffix));
+        if (!child)
+            menu->addAction(separator(owner));
+        else
+            menu->addAction(makeAction(owner, *child, suffix));
     }
     a->setMenu(menu);
     return a;
@@ -75,8 +77,10 @@ void addTo(QToolBar* bar, QAction* a) {
 
 const Item kMain[] = {
     {"TB_ChangeFavoiteDir", u"お気に入りフォルダの変更", "folder-favorites", kRefused},
-    {"TB_Refresh", u"最新の情報に更新", "view-refresh", kRefused, u"フォルダ・お気に入りファイルを再読み込みします"},
-    {"TBArchive", u"圧縮ファイル作成", "archive-insert", kRuns, u"全お気に入りをLHA形式で圧縮保存します"},
+    {"TB_Refresh", u"最新の情報に更新", "view-refresh", kRefused,
+     u"フォルダ・お気に入りファイルを再読み込みします"},
+    {"TBArchive", u"圧縮ファイル作成", "archive-insert", kRuns,
+     u"全お気に入りをLHA形式で圧縮保存します"},
     {"TB_EasyView", u"簡易表示", "view-list-icons"},
     {"TBHelp", u"ヘルプ", "help-contents"},
     {"TB_Version", u"バージョン情報", "help-about"},
@@ -89,7 +93,8 @@ const Item kFolderCopy{"TB_Folder_Copy", u"フォルダのコピー", "edit-copy
 const Item kFolderCut{"TB_Folder_Cut", u"フォルダの切り取り", "edit-cut"};
 const Item kFolderPaste{"TB_Folder_Paste", u"フォルダの貼り付け", "edit-paste", kRefused};
 const Item kFolderDelete{"TB_Folder_Delete", u"フォルダの削除", "edit-delete", kRefused};
-const Item kFolderHide{"TB_Folder_Hide", u"フォルダ内の全ファイルの隠し属性を反転", "view-hidden", kRefused};
+const Item kFolderHide{"TB_Folder_Hide", u"フォルダ内の全ファイルの隠し属性を反転", "view-hidden",
+                       kRefused};
 
 const Item kAdd{"TB_Add", u"追加", "list-add", kRefused};
 const Item kEdit{"TBSubmenu_Edit", u"編集", "document-edit"};
@@ -116,8 +121,10 @@ const Item kSort[] = {
     {"TB_SortBySite", u"サイト名でソート", "view-sort-ascending", kRefused},
     {"TB_SortByURL", u"URLでソート", "view-sort-ascending-name", kRefused},
     {"TB_Col", u"列幅の設定", "distribute-horizontal"},
-    {"TB_Font", u"フォント設定", "preferences-desktop-font", kRuns, u"フォルダツリー・お気に入り一覧のフォントを変更します"},
-    {"TB_Print", u"表の印刷", "document-print", kRuns, u"現在表示されているお気に入り一覧を印刷します"},
+    {"TB_Font", u"フォント設定", "preferences-desktop-font", kRuns,
+     u"フォルダツリー・お気に入り一覧のフォントを変更します"},
+    {"TB_Print", u"表の印刷", "document-print", kRuns,
+     u"現在表示されているお気に入り一覧を印刷します"},
 };
 
 // The list menu and the list toolbar hold the same items in the same order.
@@ -153,22 +160,28 @@ CommandBars BuildCommands(QMainWindow* window) {
     const QString toolbar = QStringLiteral("_Toolbar");
 
     bars.mainToolbar = makeToolBar(window, "MainToolbar", QStringLiteral("メインツールバー"));
-    for (const Item& item : kMain) addTo(bars.mainToolbar, makeAction(window, item));
+    for (const Item& item : kMain)
+        addTo(bars.mainToolbar, makeAction(window, item));
     QAction* easy = window->findChild<QAction*>(QStringLiteral("TB_EasyView"));
     easy->setCheckable(true);
     window->findChild<QAction*>(QStringLiteral("TB_CheckGetDateCancel"))->setVisible(false);
 
     bars.folderToolbar = makeToolBar(window, "FolderToolbar", QStringLiteral("フォルダツールバー"));
-    for (QAction* a : folderItems(window, toolbar)) addTo(bars.folderToolbar, a);
+    for (QAction* a : folderItems(window, toolbar))
+        addTo(bars.folderToolbar, a);
     bars.folderMenu = new QMenu(window);
     bars.folderMenu->setObjectName(QStringLiteral("TBPopupMenu_Folder"));
-    for (QAction* a : folderItems(window, {})) bars.folderMenu->addAction(a);
+    for (QAction* a : folderItems(window, {}))
+        bars.folderMenu->addAction(a);
 
-    bars.listToolbar = makeToolBar(window, "TBPopupMenu_List_ToolBar", QStringLiteral("リストツールバー"));
-    for (QAction* a : listItems(window, toolbar)) addTo(bars.listToolbar, a);
+    bars.listToolbar =
+        makeToolBar(window, "TBPopupMenu_List_ToolBar", QStringLiteral("リストツールバー"));
+    for (QAction* a : listItems(window, toolbar))
+        addTo(bars.listToolbar, a);
     bars.listMenu = new QMenu(window);
     bars.listMenu->setObjectName(QStringLiteral("TBPopupMenu_List"));
-    for (QAction* a : listItems(window, {})) bars.listMenu->addAction(a);
+    for (QAction* a : listItems(window, {}))
+        bars.listMenu->addAction(a);
 
     window->addToolBar(Qt::TopToolBarArea, bars.mainToolbar);
     window->addToolBarBreak(Qt::TopToolBarArea);
@@ -181,7 +194,8 @@ CommandBars BuildCommands(QMainWindow* window) {
     bars.sortBar->setMovable(false);
     bars.sortBar->setFloatable(false);
     bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    for (const Item& item : kSort) addTo(bars.sortBar, makeAction(window, item));
+    for (const Item& item : kSort)
+        addTo(bars.sortBar, makeAction(window, item));
     return bars;
 }
 
@@ -190,18 +204,46 @@ bool RefusedWhileBusy(const QAction* action) {
 }
 
 const std::vector<const char*>& ViewModeItems() {
-    static const std::vector<const char*> items = {
-        "TB_ChangeFavoiteDir", "TB_Refresh", "TBArchive", "TB_EasyView", "TBHelp", "TB_Version",
-        "TB_End", "TB_CheckGetDateCancel", "TB_SortBySite", "TB_SortByURL", "TB_Col", "TB_Font",
-        "TB_Print", "TB_Folder_New_Toolbar", "TB_Folder_Copy_Toolbar", "TB_Folder_Cut_Toolbar",
-        "TB_Folder_Paste_Toolbar", "TB_Folder_Delete_Toolbar", "TB_Folder_Hide_Toolbar",
-        "TB_Add_Toolbar", "TBSubmenu_Edit_Toolbar", "TB_Copy_Toolbar", "TB_Cut_Toolbar",
-        "TB_Paste_Toolbar", "TB_Delete_Toolbar", "TB_HideChange_Toolbar", "TB_GetDate_Toolbar",
-        "TBSubmenu_Check_Toolbar", "TB_CheckOn_Toolbar", "TB_CheckOff_Toolbar",
-        "TB_CheckChange_Toolbar", "TBSubmenu_CheckEdit_Toolbar", "TB_CheckCopy_Toolbar",
-        "TB_CheckCut_Toolbar", "TB_CheckDelete_Toolbar", "TB_CheckHideChange_Toolbar",
-        "TB_CheckGetDate_Toolbar", "TB_ShowBrowser_Toolbar", "TB_Property_Toolbar",
-        "TB_EasyView"};
+    static const std::vector<const char*> items = {"TB_ChangeFavoiteDir",
+                                                   "TB_Refresh",
+                                                   "TBArchive",
+                                                   "TB_EasyView",
+                                                   "TBHelp",
+                                                   "TB_Version",
+                                                   "TB_End",
+                                                   "TB_CheckGetDateCancel",
+                                                   "TB_SortBySite",
+                                                   "TB_SortByURL",
+                                                   "TB_Col",
+                                                   "TB_Font",
+                                                   "TB_Print",
+                                                   "TB_Folder_New_Toolbar",
+                                                   "TB_Folder_Copy_Toolbar",
+                                                   "TB_Folder_Cut_Toolbar",
+                                                   "TB_Folder_Paste_Toolbar",
+                                                   "TB_Folder_Delete_Toolbar",
+                                                   "TB_Folder_Hide_Toolbar",
+                                                   "TB_Add_Toolbar",
+                                                   "TBSubmenu_Edit_Toolbar",
+                                                   "TB_Copy_Toolbar",
+                                                   "TB_Cut_Toolbar",
+                                                   "TB_Paste_Toolbar",
+                                                   "TB_Delete_Toolbar",
+                                                   "TB_HideChange_Toolbar",
+                                                   "TB_GetDate_Toolbar",
+                                                   "TBSubmenu_Check_Toolbar",
+                                                   "TB_CheckOn_Toolbar",
+                                                   "TB_CheckOff_Toolbar",
+                                                   "TB_CheckChange_Toolbar",
+                                                   "TBSubmenu_CheckEdit_Toolbar",
+                                                   "TB_CheckCopy_Toolbar",
+                                                   "TB_CheckCut_Toolbar",
+                                                   "TB_CheckDelete_Toolbar",
+                                                   "TB_CheckHideChange_Toolbar",
+                                                   "TB_CheckGetDate_Toolbar",
+                                                   "TB_ShowBrowser_Toolbar",
+                                                   "TB_Property_Toolbar",
+                                                   "TB_EasyView"};
     return items;
 }
 

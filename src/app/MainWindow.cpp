@@ -7,8 +7,8 @@
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
-#include "ui/JapaneseFonts.h"
 #include "ui/CheckBoxGrid.h"
+#include "ui/JapaneseFonts.h"
 #include "ui/StatusProgressBar.h"
 
 #include <QAction>
@@ -87,7 +87,8 @@ void TForm1::BuildLayout() {
     connect(ShellTreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         Bars.folderMenu->popup(ShellTreeView1->viewport()->mapToGlobal(p));
     });
-    connect(ShellTreeView1, &TShellTreeView::Change, this, [this] { Guarded([this] { ShellTreeView1Change(); }); });
+    connect(ShellTreeView1, &TShellTreeView::Change, this,
+            [this] { Guarded([this] { ShellTreeView1Change(); }); });
     connect(ShellTreeView1, &TShellTreeView::DropRequested, this, [this](const QPoint& pos) {
         // A move while a listing or a date fetch runs is refused, as the commands are.
         if (Busy()) return;
@@ -235,9 +236,10 @@ void TForm1::FormCreate() {
             StringGrid1DrawCell(col, row, rect, painter);
         },
         Qt::DirectConnection);
-    connect(StringGrid1, &TMOStringGrid::OnCheckCellClick, this, [this](int col, int row, bool check) {
-        Guarded([&] { StringGrid1CheckCellClick(col, row, check); });
-    });
+    connect(StringGrid1, &TMOStringGrid::OnCheckCellClick, this,
+            [this](int col, int row, bool check) {
+                Guarded([&] { StringGrid1CheckCellClick(col, row, check); });
+            });
 
     favorites_.ClearItemClipboard();
     ShfOperation1.OperationF = foMOVE;
@@ -336,7 +338,9 @@ void TForm1::TB_RefreshClick() {
     ShellTreeView1->Refresh();
 }
 
-void TForm1::TB_EasyViewClick() { ApplyViewMode(); }
+void TForm1::TB_EasyViewClick() {
+    ApplyViewMode();
+}
 
 void TForm1::ApplyViewMode() {
     const bool easy = Action("TB_EasyView")->isChecked();
@@ -347,7 +351,7 @@ void TForm1::ApplyViewMode() {
             auto* button = qobject_cast<QToolButton*>(o);
             if (!button) continue;
             const bool hasImage = !a->icon().isNull();
-            button->setToolButtonStyle(!easy ? Qt::ToolButtonTextBesideIcon
+            button->setToolButtonStyle(!easy      ? Qt::ToolButtonTextBesideIcon
                                        : hasImage ? Qt::ToolButtonIconOnly
                                                   : Qt::ToolButtonTextOnly);
         }
@@ -371,7 +375,8 @@ void TForm1::UpdateCommandStates() {
         for (QAction* a : items) {
             state[a] = true;
             if (a->menu())
-                for (QAction* inner : a->menu()->actions()) state[inner] = true;
+                for (QAction* inner : a->menu()->actions())
+                    state[inner] = true;
         }
     }
     // ...except those that need a listed favorite.
@@ -384,13 +389,15 @@ void TForm1::UpdateCommandStates() {
     StringGrid1->setCells(0, 0, "0");
     both("TBSubmenu_CheckEdit", favorites_.AnyChecked());
     both("TB_Paste", !favorites_.ItemClipboard().empty());
-    for (auto it = state.cbegin(); it != state.cend(); ++it) it.key()->setEnabled(it.value());
+    for (auto it = state.cbegin(); it != state.cend(); ++it)
+        it.key()->setEnabled(it.value());
 }
 
 void TForm1::ClearGridRows() {
     const QScopedValueRollback showing(showingEntries_, true);
     for (int r = 1; r < StringGrid1->RowCount(); ++r)
-        for (int c = 0; c < StringGrid1->ColCount(); ++c) StringGrid1->setCells(c, r, {});
+        for (int c = 0; c < StringGrid1->ColCount(); ++c)
+            StringGrid1->setCells(c, r, {});
 }
 
 void TForm1::ShowEntry(size_t index) {
@@ -406,7 +413,8 @@ void TForm1::ShowEntry(size_t index) {
 }
 
 void TForm1::ShowEntries() {
-    for (size_t i = 0; i < favorites_.Count(); ++i) ShowEntry(i);
+    for (size_t i = 0; i < favorites_.Count(); ++i)
+        ShowEntry(i);
 }
 
 void TForm1::WidenColumnToFit(int col, int row) {
@@ -433,7 +441,8 @@ void TForm1::ShellTreeView1Change() {
         FindFile1.FileMask = {"*.url"};
         FindFile1.CheckTimeIs = tmNone;
         FindFile1.OnFind = [this](const std::string& name, const std::string& path,
-                                  const TSearchRec& rec, bool&) { AddFoundFile(name, path, rec.Attr); };
+                                  const TSearchRec& rec,
+                                  bool&) { AddFoundFile(name, path, rec.Attr); };
         favorites_.Clear();
         if (!FindFile1.FolderName.empty()) FindFile1.Execute();
         ShowListingNotice(FindFile1.FolderName);
@@ -442,8 +451,10 @@ void TForm1::ShellTreeView1Change() {
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
         const int n = int(favorites_.Count());
         StringGrid1->setRowCount(n + 1);
-        if (StringGrid1->RowCount() > 1) StringGrid1->setFixedRows(1);
-        else StringGrid1->setFixedRows(0);
+        if (StringGrid1->RowCount() > 1)
+            StringGrid1->setFixedRows(1);
+        else
+            StringGrid1->setFixedRows(0);
         for (int i = 0; i < n && !relistWanted_; ++i) {
             const int r = i + 1;
             PumpMessages();
@@ -458,20 +469,22 @@ void TForm1::ShellTreeView1Change() {
     RememberRow(StringGrid1->Row());
 }
 
-
 void TForm1::ShowListingNotice(const std::string& folder) {
     // On the status line, so a listing is never held up by a question.
     QString notice;
-    const auto unreadable = std::count_if(favorites_.Items().cbegin(), favorites_.Items().cend(),
-                                          [](const ListedFavorite& f) { return !f.Entry.Readable; });
+    const auto unreadable =
+        std::count_if(favorites_.Items().cbegin(), favorites_.Items().cend(),
+                      [](const ListedFavorite& f) { return !f.Entry.Readable; });
     if (!folder.empty() && !CanListFolder(folder))
         notice = QStringLiteral("フォルダを読み込めません: ") + toQt(folder);
     else if (unreadable > 0)
-        notice = QStringLiteral("読み込めないお気に入りが %1 件あります (変更は書き込みません)").arg(unreadable);
+        notice = QStringLiteral("読み込めないお気に入りが %1 件あります (変更は書き込みません)")
+                     .arg(unreadable);
     StatusBar1->setPanelText(1, fromQt(notice));
 }
 
-void TForm1::AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes) {
+void TForm1::AddFoundFile(const std::string& fileName, const std::string& path,
+                          uint32_t attributes) {
     PumpMessages();
     favorites_.Add(ReadFavorite(path, fileName, attributes));
 }
@@ -480,15 +493,18 @@ void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& 
     ignoreFailure("painting one cell must never end the paint of the others", [&] {
         if (row == 0) {
             painter.fillRect(rect, kFixedColor);
-            if (col >= 1) painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                                           toQt(StringGrid1->Cells(col, row)));
+            if (col >= 1)
+                painter.drawText(rect.adjusted(2, 2, 0, 0),
+                                 Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                                 toQt(StringGrid1->Cells(col, row)));
             return;
         }
         if (col < 1 || col > 4 || favorites_.Empty()) return;
         const std::optional<size_t> entry = RowEntry(row);
         const bool hidden = entry && favorites_.At(*entry).Entry.Hidden == 1;
         painter.fillRect(rect, hidden ? kHiddenRow : QColor(Qt::white));
-        painter.drawText(rect.adjusted(2, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+        painter.drawText(rect.adjusted(2, 2, 0, 0),
+                         Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          toQt(StringGrid1->Cells(col, row)));
     });
 }

@@ -28,18 +28,19 @@ enum class Existing { None, Update, Replace, Cancel };
 // stay in it. Say so and let the user choose.
 Existing askAboutExisting(const QString& path) {
     if (!QFileInfo(path).exists() && !QFileInfo(path).isSymLink()) return Existing::None;
-    const QString text =
-        QStringLiteral("「%1」は既にあります。\r\n\r\n"
-                       "更新: 今のお気に入りをこの書庫に加えます。"
-                       "その後で削除したお気に入りも書庫に残ります。\r\n"
-                       "置き換え: 今のお気に入りだけで新しい書庫を作り、"
-                       "できあがってから元の書庫と置き換えます。")
-            .arg(QDir::toNativeSeparators(path));
-    const MsgButton answer = Dialogs::current().choose(
-        MsgType::Confirmation, text,
-        {{mbYes, QStringLiteral("更新")}, {mbNo, QStringLiteral("置き換え")},
-         {mbCancel, QStringLiteral("キャンセル")}});
-    return answer == mbYes ? Existing::Update : answer == mbNo ? Existing::Replace : Existing::Cancel;
+    const QString text = QStringLiteral("「%1」は既にあります。\r\n\r\n"
+                                        "更新: 今のお気に入りをこの書庫に加えます。"
+                                        "その後で削除したお気に入りも書庫に残ります。\r\n"
+                                        "置き換え: 今のお気に入りだけで新しい書庫を作り、"
+                                        "できあがってから元の書庫と置き換えます。")
+                             .arg(QDir::toNativeSeparators(path));
+    const MsgButton answer = Dialogs::current().choose(MsgType::Confirmation, text,
+                                                       {{mbYes, QStringLiteral("更新")},
+                                                        {mbNo, QStringLiteral("置き換え")},
+                                                        {mbCancel, QStringLiteral("キャンセル")}});
+    return answer == mbYes  ? Existing::Update
+           : answer == mbNo ? Existing::Replace
+                            : Existing::Cancel;
 }
 
 QString leftOutLines(const TLeftOutList& leftOut) {
@@ -60,9 +61,9 @@ void TForm1::TBArchiveClick() {
 
     ArcHelp1->ProbeAll();
     if (!ArcHelp1->CanUselha()) {
-        Dialogs::current().message(MsgType::Error,
-                                   QStringLiteral("UNLHA32.DLLが無いか使用中のため、利用できません。"),
-                                   mbOK);
+        Dialogs::current().message(
+            MsgType::Error, QStringLiteral("UNLHA32.DLLが無いか使用中のため、利用できません。"),
+            mbOK);
         return;
     }
 
@@ -73,10 +74,10 @@ void TForm1::TBArchiveClick() {
     if (existing == Existing::Replace) {
         scratch.emplace(QFileInfo(*chosen).absolutePath() + QStringLiteral("/.markvane-XXXXXX"));
         if (!scratch->isValid()) {
-            Dialogs::current().message(
-                MsgType::Error,
-                QStringLiteral("一時フォルダを作成できませんでした。\r\n%1").arg(scratch->errorString()),
-                mbOK);
+            Dialogs::current().message(MsgType::Error,
+                                       QStringLiteral("一時フォルダを作成できませんでした。\r\n%1")
+                                           .arg(scratch->errorString()),
+                                       mbOK);
             return;
         }
         target = scratch->filePath(QFileInfo(*chosen).fileName());
@@ -104,7 +105,8 @@ void TForm1::TBArchiveClick() {
         return;
     }
     if (written && scratch &&
-        std::rename(QFile::encodeName(target).constData(), QFile::encodeName(*chosen).constData()) != 0) {
+        std::rename(QFile::encodeName(target).constData(),
+                    QFile::encodeName(*chosen).constData()) != 0) {
         const std::error_code error = lastError();
         Dialogs::current().message(
             MsgType::Error,

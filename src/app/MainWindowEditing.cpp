@@ -46,7 +46,8 @@ QString CommitMessage(const CommitResult& result) {
 } // namespace
 
 std::optional<size_t> TForm1::RowEntry(int row) const {
-    if (row < 1 || row >= StringGrid1->RowCount() || row > int(favorites_.Count())) return std::nullopt;
+    if (row < 1 || row >= StringGrid1->RowCount() || row > int(favorites_.Count()))
+        return std::nullopt;
     return size_t(row - 1);
 }
 
@@ -69,9 +70,13 @@ void TForm1::RememberRow(int row) {
     if (const std::optional<size_t> entry = RowEntry(row)) favorites_.BeginEdit(*entry);
 }
 
-void TForm1::ForgetRow() { favorites_.EndEdit(); }
+void TForm1::ForgetRow() {
+    favorites_.EndEdit();
+}
 
-void TForm1::StringGrid1Exit() { CommitRowEdits(); }
+void TForm1::StringGrid1Exit() {
+    CommitRowEdits();
+}
 
 void TForm1::StringGrid1MouseDown(Qt::MouseButton button, int x, int y) {
     if (button != Qt::RightButton) return;
@@ -138,9 +143,13 @@ void TForm1::TB_CheckChangeClick() {
     ShowEntries();
 }
 
-void TForm1::TB_SortBySiteClick() { SortRowsByColumn(kSiteCol); }
+void TForm1::TB_SortBySiteClick() {
+    SortRowsByColumn(kSiteCol);
+}
 
-void TForm1::TB_SortByURLClick() { SortRowsByColumn(kUrlCol); }
+void TForm1::TB_SortByURLClick() {
+    SortRowsByColumn(kUrlCol);
+}
 
 void TForm1::SortRowsByColumn(int col) {
     // Written before favorites move. One whose commit fails stays the one being edited and

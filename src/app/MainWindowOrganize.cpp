@@ -3,12 +3,12 @@
 #include "MainWindow.h"
 
 #include "ShellTreeView.h"
-#include "favorites/ShortcutFile.h"
 #include "favorites/MessagePump.h"
+#include "favorites/ShortcutFile.h"
+#include "organize/dialogs/SubPath.h"
 #include "platform/codepage.h"
 #include "platform/dialogs.h"
 #include "platform/error.h"
-#include "organize/dialogs/SubPath.h"
 #include "ui/CheckBoxGrid.h"
 
 #include <QApplication>
@@ -64,14 +64,22 @@ void TForm1::ToggleHidden(const std::vector<std::string>& paths) {
                                    mbOK);
 }
 
-void TForm1::TB_CopyClick() { favorites_.PutItems(SelectedRowPath(), true); }
+void TForm1::TB_CopyClick() {
+    favorites_.PutItems(SelectedRowPath(), true);
+}
 
-void TForm1::TB_CutClick() { favorites_.PutItems(SelectedRowPath(), false); }
+void TForm1::TB_CutClick() {
+    favorites_.PutItems(SelectedRowPath(), false);
+}
 
 // The check-marked favorites, in list order.
-void TForm1::TB_CheckCopyClick() { favorites_.PutItems(favorites_.CheckedPaths(), true); }
+void TForm1::TB_CheckCopyClick() {
+    favorites_.PutItems(favorites_.CheckedPaths(), true);
+}
 
-void TForm1::TB_CheckCutClick() { favorites_.PutItems(favorites_.CheckedPaths(), false); }
+void TForm1::TB_CheckCutClick() {
+    favorites_.PutItems(favorites_.CheckedPaths(), false);
+}
 
 void TForm1::TB_PasteClick() {
     ShfOperation1.ToFiles.clear();
@@ -105,21 +113,29 @@ void TForm1::TB_CheckDeleteClick() {
     ShellTreeView1Change();
 }
 
-void TForm1::TB_HideChangeClick() { ToggleHidden(SelectedRowPath()); }
+void TForm1::TB_HideChangeClick() {
+    ToggleHidden(SelectedRowPath());
+}
 
-void TForm1::TB_CheckHideChangeClick() { ToggleHidden(favorites_.CheckedPaths()); }
+void TForm1::TB_CheckHideChangeClick() {
+    ToggleHidden(favorites_.CheckedPaths());
+}
 
 // Every listed favorite; the lone header row of an empty folder stands for none.
-void TForm1::TB_Folder_HideClick() { ToggleHidden(favorites_.Paths()); }
+void TForm1::TB_Folder_HideClick() {
+    ToggleHidden(favorites_.Paths());
+}
 
 void TForm1::TB_Folder_NewClick() {
-    const auto name = Dialogs::current().inputBox(QStringLiteral("フォルダの追加"),
-                                                  QStringLiteral("フォルダ名を入力してください"), {});
+    const auto name = Dialogs::current().inputBox(
+        QStringLiteral("フォルダの追加"), QStringLiteral("フォルダ名を入力してください"), {});
     if (!name) return;
     if (name->isEmpty()) {
         Dialogs::current().message(
             MsgType::Error,
-            QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"), mbOK);
+            QStringLiteral(
+                "フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"),
+            mbOK);
         return;
     }
     TreeAndGridAway away(ShellTreeView1, StringGrid1, false);
@@ -130,9 +146,13 @@ void TForm1::TB_Folder_NewClick() {
     ShellTreeView1->Refresh();
 }
 
-void TForm1::TB_Folder_CopyClick() { favorites_.PutFolder(ShellTreeView1->SelectedPath(), true); }
+void TForm1::TB_Folder_CopyClick() {
+    favorites_.PutFolder(ShellTreeView1->SelectedPath(), true);
+}
 
-void TForm1::TB_Folder_CutClick() { favorites_.PutFolder(ShellTreeView1->SelectedPath(), false); }
+void TForm1::TB_Folder_CutClick() {
+    favorites_.PutFolder(ShellTreeView1->SelectedPath(), false);
+}
 
 void TForm1::TB_Folder_PasteClick() {
     ShfOperation1.ToFiles.clear();
@@ -151,7 +171,8 @@ void TForm1::TB_Folder_DeleteClick() {
     // The favorites folder itself has no parent in the tree to fall back on; deleting it
     // would take every favorite at once. It is refused.
     if (selected.isEmpty() || selected == ShellTreeView1->RootPath()) {
-        Dialogs::current().message(MsgType::Warning, QStringLiteral("ルートフォルダは削除できません"), mbOK);
+        Dialogs::current().message(MsgType::Warning,
+                                   QStringLiteral("ルートフォルダは削除できません"), mbOK);
         return;
     }
     favorites_.ClearItemClipboard();
@@ -171,14 +192,16 @@ void TForm1::TB_Folder_DeleteClick() {
 
 void TForm1::ShellTreeView1DragDrop(const QPoint& pos) {
     const MsgButton answer = Dialogs::current().message(
-        MsgType::Confirmation, QStringLiteral("フォルダを移動します\r\nよろしいですか？"), mbYes | mbNo);
+        MsgType::Confirmation, QStringLiteral("フォルダを移動します\r\nよろしいですか？"),
+        mbYes | mbNo);
     if (answer != mbYes) return;
     // Paths come from the tree's own model, so they follow the root actually shown.
     const QString dragged = ShellTreeView1->SelectedQPath();
     const QString target = ShellTreeView1->PathAt(ShellTreeView1->indexAt(pos));
     if (target.isEmpty() || dragged.isEmpty()) return;
     if (dragged == ShellTreeView1->RootPath()) {
-        Dialogs::current().message(MsgType::Warning, QStringLiteral("ルートフォルダは移動できません"), mbOK);
+        Dialogs::current().message(MsgType::Warning,
+                                   QStringLiteral("ルートフォルダは移動できません"), mbOK);
         return;
     }
     ShellTreeView1->selectPath(target);

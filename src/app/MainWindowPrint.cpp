@@ -1,8 +1,8 @@
 #include "MainWindow.h"
 
 #include "platform/dialogs.h"
-#include "ui/GridPrinter.h"
 #include "ui/CheckBoxGrid.h"
+#include "ui/GridPrinter.h"
 #include "ui/PrintDialog.h"
 
 namespace mv {

@@ -41,10 +41,14 @@ MsgButton ask(MsgType type, const QString& text, const QString& caption,
 QMessageBox::ButtonRole roleOf(MsgButton button) {
     switch (button) {
     case mbYes:
-    case mbYesToAll: return QMessageBox::YesRole;
-    case mbNo: return QMessageBox::NoRole;
-    case mbCancel: return QMessageBox::RejectRole;
-    default: return QMessageBox::AcceptRole;
+    case mbYesToAll:
+        return QMessageBox::YesRole;
+    case mbNo:
+        return QMessageBox::NoRole;
+    case mbCancel:
+        return QMessageBox::RejectRole;
+    default:
+        return QMessageBox::AcceptRole;
     }
 }
 
@@ -62,7 +66,8 @@ MsgButton QtDialogs::message(MsgType type, const QString& text, unsigned buttons
     };
     std::vector<std::tuple<MsgButton, QString, QMessageBox::ButtonRole>> shown;
     for (const Choice& c : choices)
-        if (buttons & c.button) shown.emplace_back(c.button, QString::fromUtf16(c.label), roleOf(c.button));
+        if (buttons & c.button)
+            shown.emplace_back(c.button, QString::fromUtf16(c.label), roleOf(c.button));
     return ask(type, text, caption, shown);
 }
 
@@ -95,7 +100,8 @@ std::optional<QString> QtDialogs::saveFileName(const QStringList& filters,
     QStringList nameFilters;
     for (const QString& f : filters) {
         const QString label = f.section(u'|', 0, 0), pattern = f.section(u'|', 1, 1);
-        nameFilters << (label.contains(pattern) ? label : label + QStringLiteral(" (") + pattern + u')');
+        nameFilters << (label.contains(pattern) ? label
+                                                : label + QStringLiteral(" (") + pattern + u')');
     }
     dialog.setNameFilters(nameFilters);
     QString ext = defaultExt;

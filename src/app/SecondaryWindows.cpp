@@ -1,7 +1,7 @@
 #include "SecondaryWindows.h"
 
-#include "ShellTreeView.h"
 #include "MainWindow.h"
+#include "ShellTreeView.h"
 #include "favorites/MessagePump.h"
 #include "ui/CheckBoxGrid.h"
 #include "ui/LinkLabel.h"

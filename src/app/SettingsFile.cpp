@@ -12,14 +12,14 @@ namespace mv {
 std::string SettingsPathFor(const std::string& executablePath) {
     const auto slash = executablePath.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : executablePath.substr(0, slash);
-    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    std::string name =
+        slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     // Only the file name is cut at its last ".", never a dot in a folder name.
     const auto dot = name.rfind('.');
     name = dot == std::string::npos ? name + ".ini" : name.substr(0, dot + 1) + "ini";
     if (::access(folder.c_str(), W_OK) == 0) return folder + "/" + name;
-    const QString config =
-        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-        QStringLiteral("/markvane");
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/markvane");
     QDir().mkpath(config);
     return config.toStdString() + "/markvane.ini";
 }

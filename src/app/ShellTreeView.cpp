@@ -1,16 +1,16 @@
 #include "ShellTreeView.h"
 
 #include "platform/codepage.h"
-#include "platform/favoritesfolder.h"
 #include "platform/error.h"
+#include "platform/favoritesfolder.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QFileSystemModel>
-#include <QMetaObject>
-#include <QHeaderView>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QMetaObject>
 #include <QMouseEvent>
 
 #include <utility>
@@ -28,7 +28,8 @@ protected:
         auto* fs = static_cast<QFileSystemModel*>(sourceModel());
         const QModelIndex index = fs->index(row, 0, parent);
         const QString path = fs->filePath(index);
-        if (QDir::cleanPath(fs->filePath(parent)) == QDir::cleanPath(QFileInfo(rootPath).absolutePath()))
+        if (QDir::cleanPath(fs->filePath(parent)) ==
+            QDir::cleanPath(QFileInfo(rootPath).absolutePath()))
             return path == rootPath;
         return true;
     }
@@ -76,7 +77,8 @@ void TShellTreeView::Rebuild(const QString& path) {
     QItemSelectionModel* oldSelection = selectionModel();
     setModel(proxy_);
     delete oldSelection;
-    for (int c = 1; c < proxy_->columnCount(); ++c) hideColumn(c);
+    for (int c = 1; c < proxy_->columnCount(); ++c)
+        hideColumn(c);
     setRootIndex(proxy_->mapFromSource(model_->index(parentPath)));
     rootPath_ = path;
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -105,9 +107,13 @@ void TShellTreeView::setRoot(const QString& root) {
     Rebuild(path);
 }
 
-std::string TShellTreeView::SelectedPath() const { return fromQt(SelectedQPath()); }
+std::string TShellTreeView::SelectedPath() const {
+    return fromQt(SelectedQPath());
+}
 
-QString TShellTreeView::SelectedQPath() const { return PathAt(currentIndex()); }
+QString TShellTreeView::SelectedQPath() const {
+    return PathAt(currentIndex());
+}
 
 QString TShellTreeView::PathAt(const QModelIndex& index) const {
     if (!index.isValid() || !proxy_) return {};
@@ -182,13 +188,17 @@ void TShellTreeView::mousePressEvent(QMouseEvent* event) {
 }
 
 void TShellTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->source() == this) event->acceptProposedAction();
-    else event->ignore();
+    if (event->source() == this)
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void TShellTreeView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->source() == this) event->acceptProposedAction();
-    else event->ignore();
+    if (event->source() == this)
+        event->acceptProposedAction();
+    else
+        event->ignore();
 }
 
 void TShellTreeView::dropEvent(QDropEvent* event) {

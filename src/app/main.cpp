@@ -1,7 +1,7 @@
 #include "AppSetup.h"
+#include "MainWindow.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
-#include "MainWindow.h"
 #include "SplashScreen.h"
 
 #include "platform/dialogs.h"

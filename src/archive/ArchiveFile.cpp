@@ -1,9 +1,9 @@
 #include "ArchiveFile.h"
 
+#include "DiskNames.h"
 #include "LhaArchiver.h"
 #include "OtherArchivers.h"
 #include "PackCollector.h"
-#include "DiskNames.h"
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
@@ -13,8 +13,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <filesystem>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;

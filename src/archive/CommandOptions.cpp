@@ -2,8 +2,8 @@
 
 #include "ArchiverOptions.h"
 #include "DiskNames.h"
-#include "platform/codepage.h"
 #include "platform/atomicfile.h"
+#include "platform/codepage.h"
 #include "platform/error.h"
 
 #include <QStringList>

@@ -12,11 +12,16 @@ namespace {
 QString errorText(int error) {
     switch (error) {
     case EACCES:
-    case EPERM: return QStringLiteral("アクセス権がありません");
-    case ELOOP: return QStringLiteral("リンクが循環しています");
-    case ENOENT: return QStringLiteral("見つかりません");
-    case EIO: return QStringLiteral("入出力エラー");
-    default: return reasonText(std::error_code(error, std::generic_category()));
+    case EPERM:
+        return QStringLiteral("アクセス権がありません");
+    case ELOOP:
+        return QStringLiteral("リンクが循環しています");
+    case ENOENT:
+        return QStringLiteral("見つかりません");
+    case EIO:
+        return QStringLiteral("入出力エラー");
+    default:
+        return reasonText(std::error_code(error, std::generic_category()));
     }
 }
 
@@ -88,25 +93,38 @@ TLeftOutList ParseLibraryLeftOut(std::string_view log) {
 QString DescribeLeftOut(const TLeftOut& item) {
     QString why;
     switch (item.reason) {
-    case TLeftOutReason::Vanished: why = QStringLiteral("見つかりません"); break;
-    case TLeftOutReason::DanglingLink: why = QStringLiteral("リンク先がありません"); break;
-    case TLeftOutReason::NotAFile: why = QStringLiteral("通常のファイルではありません"); break;
+    case TLeftOutReason::Vanished:
+        why = QStringLiteral("見つかりません");
+        break;
+    case TLeftOutReason::DanglingLink:
+        why = QStringLiteral("リンク先がありません");
+        break;
+    case TLeftOutReason::NotAFile:
+        why = QStringLiteral("通常のファイルではありません");
+        break;
     case TLeftOutReason::Unreadable:
         why = item.error ? QStringLiteral("読み取れません (%1)").arg(errorText(item.error))
                          : QStringLiteral("読み取れません");
         break;
     case TLeftOutReason::FolderUnreadable:
-        why = item.error ? QStringLiteral("フォルダの中を読み取れません (%1)").arg(errorText(item.error))
-                         : QStringLiteral("フォルダの中を読み取れません");
+        why = item.error
+                  ? QStringLiteral("フォルダの中を読み取れません (%1)").arg(errorText(item.error))
+                  : QStringLiteral("フォルダの中を読み取れません");
         break;
-    case TLeftOutReason::FolderLink: why = QStringLiteral("フォルダへのリンクはたどりません"); break;
+    case TLeftOutReason::FolderLink:
+        why = QStringLiteral("フォルダへのリンクはたどりません");
+        break;
     case TLeftOutReason::SameNameOtherCase:
-        why = item.other.empty()
-                  ? QStringLiteral("書庫の中で同じ名前になる別のファイルがあります")
-                  : QStringLiteral("大文字と小文字だけが違う「%1」を入れました").arg(toQt(item.other));
+        why = item.other.empty() ? QStringLiteral("書庫の中で同じ名前になる別のファイルがあります")
+                                 : QStringLiteral("大文字と小文字だけが違う「%1」を入れました")
+                                       .arg(toQt(item.other));
         break;
-    case TLeftOutReason::Changed: why = QStringLiteral("圧縮中に変更されました"); break;
-    case TLeftOutReason::Library: why = toQt(item.other); break;
+    case TLeftOutReason::Changed:
+        why = QStringLiteral("圧縮中に変更されました");
+        break;
+    case TLeftOutReason::Library:
+        why = toQt(item.other);
+        break;
     }
     return QStringLiteral("%1: %2").arg(toQt(item.name), why);
 }

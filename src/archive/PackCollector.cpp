@@ -12,8 +12,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <ctime>
+#include <fcntl.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -296,7 +296,8 @@ void TPackCollector::Walk(Pass& pass, const std::string& dir, const std::string&
     if (!entries) {
         const int err = errno;
         if (pass.report)
-            leaveOut(dir.empty() ? OnDisk(dir) : dir, because(TLeftOutReason::FolderUnreadable, err));
+            leaveOut(dir.empty() ? OnDisk(dir) : dir,
+                     because(TLeftOutReason::FolderUnreadable, err));
         return;
     }
     const uint32_t excluded =
@@ -338,8 +339,7 @@ void TPackCollector::Walk(Pass& pass, const std::string& dir, const std::string&
         if (!(e.attributes & fileattr::Directory)) continue;
         // Links to folders are never followed: a link to an ancestor would never end.
         if (e.attributes & fileattr::ReparsePoint) {
-            if (pass.report)
-                leaveOut(join(dir, e.name), because(TLeftOutReason::FolderLink));
+            if (pass.report) leaveOut(join(dir, e.name), because(TLeftOutReason::FolderLink));
             continue;
         }
         Walk(pass, join(dir, e.name), mask);

@@ -18,7 +18,8 @@ std::string upperSingleBytes(std::string_view s) {
     std::string out(s);
     for (size_t pos = 0; pos < out.size();) {
         size_t len = cp.charLength(out, pos);
-        if (len == 1 && out[pos] >= 'a' && out[pos] <= 'z') out[pos] = static_cast<char>(out[pos] - 32);
+        if (len == 1 && out[pos] >= 'a' && out[pos] <= 'z')
+            out[pos] = static_cast<char>(out[pos] - 32);
         pos += len;
     }
     return out;
@@ -42,7 +43,7 @@ void splitAtLastDot(std::string_view s, std::string_view& name, std::string_view
 // Local time broken down from Unix seconds.
 std::tm localTm(int64_t seconds) {
     std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
 }
@@ -88,7 +89,7 @@ TDateTime FileTimeToDateTime(uint64_t fileTime) {
 }
 
 TDateTime NowAsDateTime() {
-    timespec ts {};
+    timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     return localDateTime(ts.tv_sec, static_cast<uint32_t>(ts.tv_nsec / 100));
 }
@@ -111,7 +112,10 @@ void TFindFile::SearchFolder(const std::string& folder) {
     auto entries = listFolder(prefix);
     if (!entries || entries->empty()) return;
     for (const FindData& e : *entries) {
-        if (OnIdle) OnIdle(); else PumpMessages();
+        if (OnIdle)
+            OnIdle();
+        else
+            PumpMessages();
         if (CancelFlag_) return;
         if (e.attributes & fileattr::Directory) {
             // Links to folders are never followed, so a link to a parent cannot loop.

@@ -19,7 +19,7 @@ enum TTimeKind { tmCreate, tmLastWrite, tmLastAccess };
 using TDateTime = double;
 
 struct TSearchRec {
-    int32_t Time = 0;     // last write as a DOS date and time, local
+    int32_t Time = 0; // last write as a DOS date and time, local
     uint64_t Size = 0;
     uint32_t Attr = 0;
     std::string Name;

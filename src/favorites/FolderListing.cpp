@@ -1,7 +1,7 @@
 #include "FolderListing.h"
 
-#include "ShortcutFile.h"
 #include "HiddenAttribute.h"
+#include "ShortcutFile.h"
 
 #include <dirent.h>
 #include <utility>

@@ -28,7 +28,9 @@ bool startsWith(std::string_view s, std::string_view prefix) {
     return s.substr(0, prefix.size()) == prefix;
 }
 
-const CodePage& program() { return CodePage::active(); }
+const CodePage& program() {
+    return CodePage::active();
+}
 
 // A value of a byte-encoded file in the program's code page.
 std::string toProgram(std::string_view value, const CodePage& file) {
@@ -42,7 +44,8 @@ public:
     explicit ShortcutText(const std::string& bytes) : encoding_(DetectShortcutEncoding(bytes)) {
         std::string_view body = bytes;
         if (encoding_ == ShortcutEncoding::Utf16) {
-            wide_ = convertEncodingLossy(body.substr(kUtf16Bom.size()), "UTF-16LE", "UTF-8", kReplacement);
+            wide_ = convertEncodingLossy(body.substr(kUtf16Bom.size()), "UTF-16LE", "UTF-8",
+                                         kReplacement);
             body = wide_;
         } else if (startsWith(body, kUtf8Bom)) {
             body.remove_prefix(kUtf8Bom.size());
@@ -233,7 +236,10 @@ ShortcutEncoding DetectShortcutEncoding(const std::string& bytes) {
     if (startsWith(bytes, kUtf8Bom)) return ShortcutEncoding::Utf8;
     bool ascii = true;
     for (unsigned char c : bytes)
-        if (c >= 0x80) { ascii = false; break; }
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
     if (ascii) return ShortcutEncoding::Neutral;
     // Checked in place: a file of many megabytes is never converted just to be classified.
     return QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8()
@@ -246,7 +252,8 @@ std::string ReadShortcutUrl(const std::string& path) {
 }
 
 std::string ReadShortcutComment(const std::string& path) {
-    return ShortcutText(fileBytes(path).value_or(std::string())).value("Comment", "Comment", kValueBuffer);
+    return ShortcutText(fileBytes(path).value_or(std::string()))
+        .value("Comment", "Comment", kValueBuffer);
 }
 
 ShortcutValues ReadShortcutValues(const std::string& path) {

@@ -6,7 +6,8 @@ namespace {
 // Byte offset of character `n` (1-based; `n` <= 1 is the start), or s.size() past the end.
 size_t offsetOfChar(std::string_view s, int n, const CodePage& cp) {
     size_t pos = 0;
-    for (int count = 1; pos < s.size() && count < n; ++count) pos += cp.charLength(s, pos);
+    for (int count = 1; pos < s.size() && count < n; ++count)
+        pos += cp.charLength(s, pos);
     return pos;
 }
 
@@ -24,7 +25,8 @@ std::string MbMid(std::string_view s, int start, int count, const CodePage& cp) 
     if (count <= 0) return {};
     const size_t from = offsetOfChar(s, start, cp);
     size_t to = from;
-    for (int taken = 0; to < s.size() && taken < count; ++taken) to += cp.charLength(s, to);
+    for (int taken = 0; to < s.size() && taken < count; ++taken)
+        to += cp.charLength(s, to);
     return std::string(s.substr(from, to - from));
 }
 
@@ -37,7 +39,8 @@ int MbInStr(std::string_view s, std::string_view sub, const CodePage& cp) {
         if (s.substr(pos, sub.size()) == sub) {
             // A match must also end on a character boundary.
             size_t end = pos;
-            while (end < pos + sub.size()) end += cp.charLength(s, end);
+            while (end < pos + sub.size())
+                end += cp.charLength(s, end);
             if (end == pos + sub.size()) return index;
         }
     }

@@ -18,11 +18,16 @@ std::string SplitTake(std::string_view s, std::string_view d, int mode, bool fir
         }
     }
     switch (mode) {
-    case BeforeDelimiter: return MbMid(s, 1, p - 1, cp);
-    case ThroughDelimiter: return MbMid(s, 1, p - 1 + len, cp);
-    case AfterDelimiter: return MbMidFrom(s, p + len, cp);
-    case FromDelimiter: return MbMidFrom(s, p, cp);
-    default: return {};
+    case BeforeDelimiter:
+        return MbMid(s, 1, p - 1, cp);
+    case ThroughDelimiter:
+        return MbMid(s, 1, p - 1 + len, cp);
+    case AfterDelimiter:
+        return MbMidFrom(s, p + len, cp);
+    case FromDelimiter:
+        return MbMidFrom(s, p, cp);
+    default:
+        return {};
     }
 }
 

@@ -25,7 +25,9 @@ constexpr int kMaxLinkHops = 40; // the kernel's own limit
 constexpr int kMaxRetries = 10000;
 constexpr const char* kHiddenXattr = "user.DOSATTRIB";
 
-std::error_code code(int err) { return std::error_code(err, std::generic_category()); }
+std::error_code code(int err) {
+    return std::error_code(err, std::generic_category());
+}
 
 // Closes a descriptor when the scope ends, also when a callback throws.
 class Fd {
@@ -176,7 +178,8 @@ std::error_code copyXattrs(int from, int to) {
 // (last, because a change of owner clears set-id bits).
 std::error_code takeOver(int oldFd, const struct stat& old, int fd) {
     if (auto ec = copyXattrs(oldFd, fd)) return ec;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0)
         ignoreFailure("not ours to give away: the file becomes ours, as any editor's save makes it",
                       lastError());
     if (::fchmod(fd, old.st_mode & 07777) != 0) return lastError();
@@ -205,10 +208,18 @@ struct Result {
     Outcome outcome;
     std::error_code ec;
 };
-Result done() { return {Outcome::Done, {}}; }
-Result retry() { return {Outcome::Retry, {}}; }
-Result failed(std::error_code ec) { return {Outcome::Failed, ec}; }
-Result finished(std::error_code ec) { return ec ? failed(ec) : done(); }
+Result done() {
+    return {Outcome::Done, {}};
+}
+Result retry() {
+    return {Outcome::Retry, {}};
+}
+Result failed(std::error_code ec) {
+    return {Outcome::Failed, ec};
+}
+Result finished(std::error_code ec) {
+    return ec ? failed(ec) : done();
+}
 
 // What a writer makes of the current content: how to fill the new file, or nothing to leave
 // it as it is. `current` is read only when `wantsCurrent`.
@@ -226,7 +237,8 @@ Result updateExisting(const std::string& target, const Producer& producer) {
         return (errno == ENOENT || errno == ELOOP) ? retry() : failed(lastError());
     }
     if (auto ec = lockFd(fd.get())) return failed(ec);
-    struct stat locked {}, named{};
+    struct stat locked {
+    }, named{};
     if (::fstat(fd.get(), &locked) != 0) return failed(lastError());
     if (::lstat(target.c_str(), &named) != 0 || named.st_dev != locked.st_dev ||
         named.st_ino != locked.st_ino)

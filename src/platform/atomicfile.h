@@ -19,15 +19,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <sys/types.h>
+#include <system_error>
 
 namespace mv {
 
 // The new content for a file, given its current bytes (`exists` false and `current` empty
 // when there is no file yet); nullopt leaves the file as it is. It may throw: the file is then
 // untouched and the exception passes through.
-using FileChange = std::function<std::optional<std::string>(const std::string& current, bool exists)>;
+using FileChange =
+    std::function<std::optional<std::string>(const std::string& current, bool exists)>;
 
 // Writes content into the open temporary file `fd`; a returned error stops the write.
 using FileFill = std::function<std::error_code(int fd)>;

@@ -65,7 +65,8 @@ const CodePage& detectActive() {
     locale_t loc = newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     std::string codeset = loc ? nl_langinfo_l(CODESET, loc) : "";
     if (loc) freelocale(loc);
-    for (auto& c : codeset) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (auto& c : codeset)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (codeset == "SHIFT_JIS" || codeset == "SJIS" || codeset == "CP932" ||
         codeset == "WINDOWS-31J" || codeset == "SHIFT-JIS")
         return kCp932;
@@ -79,7 +80,8 @@ iconv_t converter(const char* to, const char* from) {
     struct Cache {
         std::map<std::pair<std::string, std::string>, iconv_t> open;
         ~Cache() {
-            for (auto& [key, cd] : open) iconv_close(cd);
+            for (auto& [key, cd] : open)
+                iconv_close(cd);
         }
     };
     thread_local Cache cache;
@@ -94,8 +96,8 @@ iconv_t converter(const char* to, const char* from) {
     return it->second;
 }
 
-bool convert(const char* to, const char* from, std::string_view in, std::string& out,
-             bool lossy, std::string_view replacement, size_t inUnit) {
+bool convert(const char* to, const char* from, std::string_view in, std::string& out, bool lossy,
+             std::string_view replacement, size_t inUnit) {
     iconv_t cd = converter(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     out.clear();
@@ -111,7 +113,10 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
         out.append(buf, dst - buf);
         if (r == static_cast<size_t>(-1)) {
             if (errno == E2BIG) continue;
-            if (!lossy) { ok = false; break; }
+            if (!lossy) {
+                ok = false;
+                break;
+            }
             out.append(replacement);
             size_t skip = std::min(srcLeft, inUnit);
             src += skip;
@@ -144,9 +149,15 @@ const CodePage& CodePage::active() {
     static const CodePage& detected = detectActive();
     return detected;
 }
-const CodePage& CodePage::utf8() { return kUtf8; }
-const CodePage& CodePage::cp932() { return kCp932; }
-void CodePage::setActiveForTesting(const CodePage* cp) { gOverride.store(cp); }
+const CodePage& CodePage::utf8() {
+    return kUtf8;
+}
+const CodePage& CodePage::cp932() {
+    return kCp932;
+}
+void CodePage::setActiveForTesting(const CodePage* cp) {
+    gOverride.store(cp);
+}
 
 std::u16string CodePage::decode(std::string_view bytes) const {
     std::string out;
@@ -175,8 +186,8 @@ namespace {
 // QString::fromUtf8 drops a U+FEFF at the start as a byte order mark; in a value or a file name
 // it is a character like any other, and dropping it would name another file or lose text.
 QString decodeUtf8(std::string_view bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                     QStringDecoder::Flag::Stateless);
     return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
@@ -209,7 +220,8 @@ std::string CodePage::fromQStringLossy(const QString& text) const {
 }
 
 std::string CodePage::toUtf8(std::string_view bytes) const {
-    if (id() == 65001 && QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8())
+    if (id() == 65001 &&
+        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8())
         return std::string(bytes);
     QByteArray b = toQString(bytes).toUtf8();
     return std::string(b.constData(), static_cast<size_t>(b.size()));
@@ -227,7 +239,8 @@ std::string CodePage::fromUtf8Lossy(std::string_view utf8) const {
     return fromQStringLossy(decodeUtf8(utf8));
 }
 
-std::optional<std::string> convertEncoding(std::string_view bytes, const char* from, const char* to) {
+std::optional<std::string> convertEncoding(std::string_view bytes, const char* from,
+                                           const char* to) {
     std::string out;
     if (!convert(to, from, bytes, out, false, {}, 1)) return std::nullopt;
     return out;

@@ -64,13 +64,18 @@ protected:
 
 // Exact conversion between two iconv encodings (such as "UTF-16LE", "UTF-7", "UTF-8"):
 // nothing when the input is not well formed in `from` or a character has no form in `to`.
-std::optional<std::string> convertEncoding(std::string_view bytes, const char* from, const char* to);
+std::optional<std::string> convertEncoding(std::string_view bytes, const char* from,
+                                           const char* to);
 // The same, never failing: what cannot be converted becomes `replacement` (in `to`'s bytes).
 std::string convertEncodingLossy(std::string_view bytes, const char* from, const char* to,
                                  std::string_view replacement);
 
 // Shorthands for the widget boundary.
-inline QString toQt(std::string_view bytes) { return CodePage::active().toQString(bytes); }
-inline std::string fromQt(const QString& text) { return CodePage::active().fromQStringLossy(text); }
+inline QString toQt(std::string_view bytes) {
+    return CodePage::active().toQString(bytes);
+}
+inline std::string fromQt(const QString& text) {
+    return CodePage::active().fromQStringLossy(text);
+}
 
 } // namespace mv

@@ -23,15 +23,23 @@ Dialogs* gCurrent = &gDefault;
 
 } // namespace
 
-Dialogs& Dialogs::current() { return *gCurrent; }
-void Dialogs::install(Dialogs* dialogs) { gCurrent = dialogs ? dialogs : &gDefault; }
+Dialogs& Dialogs::current() {
+    return *gCurrent;
+}
+void Dialogs::install(Dialogs* dialogs) {
+    gCurrent = dialogs ? dialogs : &gDefault;
+}
 
 QString captionOf(MsgType type) {
     switch (type) {
-    case MsgType::Warning: return QStringLiteral("警告");
-    case MsgType::Error: return QStringLiteral("エラー");
-    case MsgType::Information: return QStringLiteral("情報");
-    case MsgType::Confirmation: return QStringLiteral("確認");
+    case MsgType::Warning:
+        return QStringLiteral("警告");
+    case MsgType::Error:
+        return QStringLiteral("エラー");
+    case MsgType::Information:
+        return QStringLiteral("情報");
+    case MsgType::Confirmation:
+        return QStringLiteral("確認");
     }
     return {};
 }

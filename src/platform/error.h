@@ -48,8 +48,7 @@ inline void ignoreFailure(const char* why, std::error_code ec) {
 
 // Runs `fn` and drops whatever it throws, for work that must never end its caller (painting,
 // cleanup that runs while another error unwinds, a drop that ends quietly by design).
-template <typename Fn>
-void ignoreFailure(const char* why, Fn&& fn) noexcept {
+template <typename Fn> void ignoreFailure(const char* why, Fn&& fn) noexcept {
     static_cast<void>(why);
     try {
         fn();

@@ -120,9 +120,11 @@ std::error_code set(const std::string& path, uint32_t attributes) {
     if (wanted != during && ::chmod(path.c_str(), wanted) != 0) {
         // Someone else's file we may write but not chmod: take the attribute back too.
         const std::error_code ec = lastError();
-        const int undone = oldLen >= 0 ? ::setxattr(path.c_str(), kXattr, old, static_cast<size_t>(oldLen), 0)
-                                       : ::removexattr(path.c_str(), kXattr);
-        if (undone != 0) ignoreFailure("the failure that led here is the one to report", lastError());
+        const int undone =
+            oldLen >= 0 ? ::setxattr(path.c_str(), kXattr, old, static_cast<size_t>(oldLen), 0)
+                        : ::removexattr(path.c_str(), kXattr);
+        if (undone != 0)
+            ignoreFailure("the failure that led here is the one to report", lastError());
         putModeBack();
         return ec;
     }

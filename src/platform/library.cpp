@@ -41,7 +41,9 @@ void* symbol(Handle handle, const char* name) {
     return handle ? ::dlsym(handle, name) : nullptr;
 }
 
-bool release(Handle handle) { return handle && ::dlclose(handle) == 0; }
+bool release(Handle handle) {
+    return handle && ::dlclose(handle) == 0;
+}
 
 std::string executablePath() {
     char buf[4096];

@@ -13,9 +13,9 @@ namespace {
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 
 struct Line {
-    size_t begin;   // first byte of the line
-    size_t end;     // one past its last byte, line break excluded
-    size_t next;    // start of the following line
+    size_t begin; // first byte of the line
+    size_t end;   // one past its last byte, line break excluded
+    size_t next;  // start of the following line
 };
 
 // Steps to the next line of `text` from `pos`. Lines are visited one at a time and never
@@ -35,18 +35,23 @@ bool nextLine(std::string_view text, size_t& pos, Line& line) {
     return true;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Blanks are single bytes below 0x40, never part of a double-byte character, so trimming
 // the bytes is safe in every code page.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 std::string_view trimEnd(std::string_view s) {
-    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -109,9 +114,9 @@ std::string_view lineText(std::string_view text, const Line& ln) {
 // Where `section` and, within it, `key` stand in the text.
 struct Place {
     bool sectionFound = false;
-    Line lastOfSection{};         // the header or the last key line of the section
-    std::optional<Line> keyLine;  // the first line of the key
-    Parsed key;                   // that line parsed
+    Line lastOfSection{};        // the header or the last key line of the section
+    std::optional<Line> keyLine; // the first line of the key
+    Parsed key;                  // that line parsed
 };
 
 // The names passed in are trimmed as Windows trims them, so " Key " finds "Key".
@@ -162,7 +167,9 @@ std::string defaultValue(std::string_view def, size_t bufferSize, const CodePage
     return std::string(cutToBuffer(trimEnd(def), bufferSize, cp));
 }
 
-bool isUtf16(std::string_view bytes) { return bytes.substr(0, kUtf16Bom.size()) == kUtf16Bom; }
+bool isUtf16(std::string_view bytes) {
+    return bytes.substr(0, kUtf16Bom.size()) == kUtf16Bom;
+}
 
 struct LossyUtf16 {};
 
@@ -250,16 +257,16 @@ std::string readString(const std::string& path, std::string_view section, std::s
     return std::string(cutToBuffer(program.fromUtf8Lossy(*v), bufferSize, program));
 }
 
-std::error_code writeString(const std::string& path, std::string_view section,
-                            std::string_view key, std::string_view value) {
+std::error_code writeString(const std::string& path, std::string_view section, std::string_view key,
+                            std::string_view value) {
     const CodePage& program = CodePage::active();
     auto change = [&](const std::string& current, bool) -> std::optional<std::string> {
         if (!isUtf16(current)) return writeValue(current, section, key, value, program);
         // A UTF-16 file stays UTF-16. The edit runs on its UTF-8 form, which holds every
         // character of it; text that would not come back whole (a lone surrogate, an odd
         // byte at the end) is not rewritten at all.
-        auto text = convertEncoding(std::string_view(current).substr(kUtf16Bom.size()),
-                                    "UTF-16LE", "UTF-8");
+        auto text = convertEncoding(std::string_view(current).substr(kUtf16Bom.size()), "UTF-16LE",
+                                    "UTF-8");
         if (!text) throw LossyUtf16{};
         auto wide = convertEncoding(writeValue(*text, program.toUtf8(section), program.toUtf8(key),
                                                program.toUtf8(value), CodePage::utf8()),

@@ -48,8 +48,8 @@ std::string_view cutToBuffer(std::string_view value, size_t bufferSize, const Co
 // that does not convert without loss; the old file is then unchanged.
 std::string readString(const std::string& path, std::string_view section, std::string_view key,
                        std::string_view def, size_t bufferSize = 2048);
-std::error_code writeString(const std::string& path, std::string_view section,
-                            std::string_view key, std::string_view value);
+std::error_code writeString(const std::string& path, std::string_view section, std::string_view key,
+                            std::string_view value);
 
 // An integer in decimal, or hexadecimal with "0x", "0X" or "$", with one optional sign; `def`
 // when the text is not such an integer or lies outside the range of long long.

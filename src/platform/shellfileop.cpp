@@ -406,8 +406,9 @@ bool Operation::ensureFolder(const std::string& folder, Verb verb, const std::st
     }
     if (makeFolders(folder)) return true;
     const std::error_code ec = lastError();
-    report(ec.value(),
-           QStringLiteral("フォルダー '%1' を作成できません: %2").arg(toQt(folder), reasonText(ec)));
+    report(
+        ec.value(),
+        QStringLiteral("フォルダー '%1' を作成できません: %2").arg(toQt(folder), reasonText(ec)));
     return false;
 }
 
@@ -715,8 +716,7 @@ void Operation::renameAll(const std::vector<std::string>& from,
 std::error_code renameCaseOnly(const std::string& existing, const std::string& newName) {
     struct stat a {
     }, b{};
-    if (::lstat(existing.c_str(), &a) != 0 || ::lstat(newName.c_str(), &b) != 0)
-        return lastError();
+    if (::lstat(existing.c_str(), &a) != 0 || ::lstat(newName.c_str(), &b) != 0) return lastError();
     if (!sameEntry(a, b) || existing == newName || (!S_ISDIR(a.st_mode) && a.st_nlink != 1))
         return std::make_error_code(std::errc::file_exists);
     return ::rename(existing.c_str(), newName.c_str()) == 0 ? std::error_code() : lastError();

@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <sys/types.h>
+#include <system_error>
 
 namespace mv::trash {
 

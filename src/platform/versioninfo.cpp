@@ -13,7 +13,9 @@ bool gOverridden = false;
 const VersionBlock* gOverride = nullptr;
 } // namespace
 
-const VersionBlock* versionBlock() { return gOverridden ? gOverride : &builtinVersionBlock(); }
+const VersionBlock* versionBlock() {
+    return gOverridden ? gOverride : &builtinVersionBlock();
+}
 
 void setVersionBlockForTesting(const VersionBlock* block) {
     gOverridden = true;
@@ -33,9 +35,9 @@ std::optional<std::string> queryVersionValue(const VersionBlock& block, const st
 
 const std::vector<std::string>& versionKeyNames() {
     static const std::vector<std::string> names = {
-        "Comments",     "CompanyName",      "FileDescription", "FileVersion",
-        "InternalName", "LegalCopyright",   "LegalTrademarks", "OriginalFilename",
-        "PrivateBuild", "ProductName",      "ProductVersion",  "SpecialBuild"};
+        "Comments",     "CompanyName",    "FileDescription", "FileVersion",
+        "InternalName", "LegalCopyright", "LegalTrademarks", "OriginalFilename",
+        "PrivateBuild", "ProductName",    "ProductVersion",  "SpecialBuild"};
     return names;
 }
 

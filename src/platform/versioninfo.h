@@ -12,7 +12,7 @@
 namespace mv {
 
 struct VersionBlock {
-    std::vector<uint32_t> translations; // low 16 bits language, high 16 bits code page
+    std::vector<uint32_t> translations;        // low 16 bits language, high 16 bits code page
     std::map<std::string, std::string> values; // full sub-block path to text
 };
 

@@ -5,8 +5,8 @@
 // column's ButtonStyle picks the in-place editor (TInplaceEdit3D); integer columns keep
 // their cells in canonical decimal.
 
-#include "ui/InplaceEdit.h"
 #include "ui/GridColumns.h"
+#include "ui/InplaceEdit.h"
 #include "ui/StringGrid.h"
 
 namespace mv {

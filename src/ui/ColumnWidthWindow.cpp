@@ -1,7 +1,7 @@
 #include "ColumnWidthWindow.h"
 
-#include "JapaneseFonts.h"
 #include "CheckBoxGrid.h"
+#include "JapaneseFonts.h"
 
 #include <QFontDialog>
 #include <QLabel>

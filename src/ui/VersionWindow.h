@@ -36,7 +36,6 @@ public:
 
 private:
     void PlaceLabel2();
-
 };
 
 } // namespace mv

@@ -46,9 +46,9 @@ struct UrlProbeTimeouts {
 };
 
 // Probes `url` (http or https only; redirects are followed, to http and https only) and fills
-// `result`. Blanks around the URL are ignored, and spaces inside it are sent as %20. Blocks until the final response's headers arrived or the probe failed; the body is
-// never downloaded. Failures are reported only through `result`; nothing but std::bad_alloc is
-// thrown.
+// `result`. Blanks around the URL are ignored, and spaces inside it are sent as %20. Blocks until
+// the final response's headers arrived or the probe failed; the body is never downloaded. Failures
+// are reported only through `result`; nothing but std::bad_alloc is thrown.
 void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeouts& timeouts = {});
 
 } // namespace mv

@@ -30,8 +30,10 @@ protected:
         for (const char* file :
              {"a.url", "B.url", "hidden.url", "note.txt", "sub/c.url", "hid/e.url"})
             mvtest::writeBytes(base + "/" + file, "[InternetShortcut]\r\nURL=http://a/\r\n");
-        ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
-        ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory), std::error_code());
+        ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive),
+                  std::error_code());
+        ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory),
+                  std::error_code());
     }
     void TearDown() override {
         // Leave nothing loaded: a later test may want the library to be missing.
@@ -93,8 +95,9 @@ TEST_F(Binding, ArchiveCommandSendsItsExactLineAndTheBuffer) {
     const std::string list = line.substr(head.size(), line.size() - head.size() - 2);
     EXPECT_TRUE(list.starts_with(fs::temp_directory_path().string() + "/markvane-names-")) << list;
     EXPECT_FALSE(fs::exists(list));
-    EXPECT_EQ(lines("res "), (std::vector<std::string>{"\xEF\xBB\xBF" "a.url", "B.url", "hid/e.url",
-                                                       "sub/c.url"}));
+    EXPECT_EQ(lines("res "), (std::vector<std::string>{"\xEF\xBB\xBF"
+                                                       "a.url",
+                                                       "B.url", "hid/e.url", "sub/c.url"}));
     EXPECT_EQ(file.NamesPassed(), 4u);
     EXPECT_TRUE(file.LeftOut().empty());
     EXPECT_EQ(lines("call "), std::vector<std::string>{"size=8192 null=0 owner=0"});
@@ -169,7 +172,8 @@ TEST_F(Binding, NothingToPackMeansNoCallAndAnEmptyOutput) {
     base = dir / "Empty";
     fs::create_directories(base);
     mvtest::writeBytes(base + "/only-hidden.url", "x");
-    ASSERT_EQ(fileattr::set(base + "/only-hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
+    ASSERT_EQ(fileattr::set(base + "/only-hidden.url", fileattr::Hidden | fileattr::Archive),
+              std::error_code());
     EXPECT_EQ(archiveCommand(file, dir / "b.lzh"), 0);
     EXPECT_EQ(lines("cmd ").size(), 1u);
     EXPECT_EQ(file.OutputText(), "");

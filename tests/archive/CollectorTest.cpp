@@ -31,9 +31,12 @@ protected:
         for (const char* file : {"a.url", "B.url", "note.txt", "hidden.url", "system.url",
                                  "sub/c.url", "sub/x.txt", "sub/deep/d.URL", "hid/e.url"})
             mvtest::writeBytes(dir / file, "[InternetShortcut]\r\nURL=http://example.com/\r\n");
-        ASSERT_EQ(fileattr::set(dir / "hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
-        ASSERT_EQ(fileattr::set(dir / "system.url", fileattr::System | fileattr::Archive), std::error_code());
-        ASSERT_EQ(fileattr::set(dir / "hid", fileattr::Hidden | fileattr::Directory), std::error_code());
+        ASSERT_EQ(fileattr::set(dir / "hidden.url", fileattr::Hidden | fileattr::Archive),
+                  std::error_code());
+        ASSERT_EQ(fileattr::set(dir / "system.url", fileattr::System | fileattr::Archive),
+                  std::error_code());
+        ASSERT_EQ(fileattr::set(dir / "hid", fileattr::Hidden | fileattr::Directory),
+                  std::error_code());
         fs::create_directory_symlink(dir.path(), dir / "loop");
     }
 
@@ -201,7 +204,7 @@ TEST_F(CollectorTest, WhatTheLibraryCouldNotReadIsLeftOutAndNamed) {
     fs::create_symlink(dir / "self.url", dir / "self.url");
     fs::create_symlink(dir / "sub/c.url", dir / "link.url"); // a link to a file is that file
     mvtest::writeBytes(dir / "line\nbreak.url", "x");
-    mvtest::writeBytes(dir / "sub/C.URL", "x");              // beside sub/c.url
+    mvtest::writeBytes(dir / "sub/C.URL", "x"); // beside sub/c.url
     fs::create_directory_symlink(dir / "sub", dir / "sublink");
     struct Case {
         const char* name;
@@ -239,8 +242,8 @@ TEST_F(CollectorTest, WhatTheLibraryCouldNotReadIsLeftOutAndNamed) {
     EXPECT_EQ(left.size(), std::size(cases) + 1) << ::testing::PrintToString(names);
     EXPECT_EQ(names, (Names{"a.url", "B.url", "hid/e.url", "line\nbreak.url", "link.url", kept,
                             "sub/deep/d.URL"}));
-    EXPECT_EQ(DescribeLeftOut(*item),
-              QString::fromStdString(twin + ": 大文字と小文字だけが違う「" + kept + "」を入れました"));
+    EXPECT_EQ(DescribeLeftOut(*item), QString::fromStdString(twin + ": 大文字と小文字だけが違う「" +
+                                                             kept + "」を入れました"));
 }
 
 TEST_F(CollectorTest, UnreadableFilesAndFoldersAreLeftOutForAnOrdinaryUser) {
@@ -259,7 +262,8 @@ TEST_F(CollectorTest, UnreadableFilesAndFoldersAreLeftOutForAnOrdinaryUser) {
         const TLeftOut* file = findLeftOut(collector.LeftOut(), "locked.url");
         const TLeftOut* folder = findLeftOut(collector.LeftOut(), "closed");
         if (!file || file->reason != TLeftOutReason::Unreadable || file->error != EACCES) return 2;
-        if (!folder || folder->reason != TLeftOutReason::FolderUnreadable || folder->error != EACCES)
+        if (!folder || folder->reason != TLeftOutReason::FolderUnreadable ||
+            folder->error != EACCES)
             return 3;
         return collector.LeftOut().size() == 3 ? 0 : 4; // and "loop"
     });
@@ -287,12 +291,15 @@ TEST_F(CollectorTest, InCp932NamesAreInCp932AndExactAsTheDiskSpellsThem) {
     std::map<std::string, std::string> programOf;
     for (size_t i = 0; i < names.size(); ++i)
         programOf[collector.DiskNames()[i]] = names[i];
-    // Every disk name once, exactly; in CP932 as far as it has a form ("?" for each half of the emoji).
-    EXPECT_EQ(programOf, (std::map<std::string, std::string>{{"plain.url", "plain.url"},
-                                                             {"ｶﾅ.url", sjis("ｶﾅ.url")},
-                                                             {"天気/晴れ.url", sjis("天気/晴れ.url")},
-                                                             {"波〜.url", sjis("波〜.url")},
-                                                             {"😀/a.url", "?" "?/a.url"}}));
+    // Every disk name once, exactly; in CP932 as far as it has a form ("?" for each half of the
+    // emoji).
+    EXPECT_EQ(programOf,
+              (std::map<std::string, std::string>{{"plain.url", "plain.url"},
+                                                  {"ｶﾅ.url", sjis("ｶﾅ.url")},
+                                                  {"天気/晴れ.url", sjis("天気/晴れ.url")},
+                                                  {"波〜.url", sjis("波〜.url")},
+                                                  {"😀/a.url", "?"
+                                                              "?/a.url"}}));
 }
 
 TEST(LibraryLeftOut, EachLogLineOfTheDocumentedFormIsOneItem) {

@@ -136,7 +136,8 @@ TEST(ReplacedFiles, FailedWriteLeavesTheOldFileWhole) {
         try {
             sevenZip.MakeSfx(nullptr, dir / "a.7z", out, "", o);
         } catch (const mv::Error& e) {
-            return e.text() == QString::fromStdString(dir / "a.exe") + u" に書き込めません"_s ? 2 : 3;
+            return e.text() == QString::fromStdString(dir / "a.exe") + u" に書き込めません"_s ? 2
+                                                                                              : 3;
         }
         return out[0] == '\0' ? 0 : 4;
     };

@@ -45,8 +45,10 @@ TEST(LhaArchive, FavoritesTreeIsPackedAndReadableByLhasa) {
     for (const char* file :
          {"a.url", "B.url", "hidden.url", "note.txt", "ニュース/天気.url", "hid/e.url"})
         mvtest::writeBytes(base + "/" + file, body);
-    ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive), std::error_code());
-    ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory), std::error_code());
+    ASSERT_EQ(fileattr::set(base + "/hidden.url", fileattr::Hidden | fileattr::Archive),
+              std::error_code());
+    ASSERT_EQ(fileattr::set(base + "/hid", fileattr::Hidden | fileattr::Directory),
+              std::error_code());
 
     library::setSearchFolderForTesting(UNLHA_FOLDER);
     TArcHelp help;
@@ -120,7 +122,7 @@ TEST(LhaArchive, RealFavoritesPackInBothCodePages) {
     mvtest::TempDir dir;
     const std::string base = dir / "Favorites";
     const std::vector<std::string> good{"Say \"hi\" now.url", "d\" \"/x.url", " lead.url",
-                                        "日本語/天気.url",   "波〜.url",      "ｶﾅ.url"};
+                                        "日本語/天気.url",    "波〜.url",     "ｶﾅ.url"};
     fs::create_directories(base + "/d\" \"");
     fs::create_directories(base + "/日本語");
     for (const std::string& name : good)

@@ -19,8 +19,12 @@ static void logLine(const char* kind, const char* text) {
     fclose(f);
 }
 
-__attribute__((constructor)) static void loaded(void) { logLine("load", NULL); }
-__attribute__((destructor)) static void unloaded(void) { logLine("unload", NULL); }
+__attribute__((constructor)) static void loaded(void) {
+    logLine("load", NULL);
+}
+__attribute__((destructor)) static void unloaded(void) {
+    logLine("unload", NULL);
+}
 
 #ifdef FAKE_PROGRESS
 typedef int (*ArchiverProc)(void* window, unsigned message, unsigned state, void* lpEis);
@@ -66,8 +70,7 @@ static void logResponseFile(const char* cmdLine) {
 
 int Unlha(void* owner, const char* cmdLine, char* output, unsigned long size) {
     char info[128];
-    snprintf(info, sizeof info, "size=%lu null=%d owner=%d", size, output == NULL,
-             owner != NULL);
+    snprintf(info, sizeof info, "size=%lu null=%d owner=%d", size, output == NULL, owner != NULL);
     logLine("call ", info);
     logLine("cmd ", cmdLine);
     logResponseFile(cmdLine);
@@ -102,4 +105,6 @@ int UnlhaGetRunning(void) {
 }
 #endif
 
-unsigned short UnlhaGetVersion(void) { return FAKE_VERSION; }
+unsigned short UnlhaGetVersion(void) {
+    return FAKE_VERSION;
+}

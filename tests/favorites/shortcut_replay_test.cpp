@@ -20,23 +20,29 @@ struct Replay {
     std::string url, comment; // as read whole in a UTF-8 program
 };
 
-std::string wide(const std::string& utf8) { return "\xFF\xFE" + *mv::convertEncoding(utf8, "UTF-8", "UTF-16LE"); }
+std::string wide(const std::string& utf8) {
+    return "\xFF\xFE" + *mv::convertEncoding(utf8, "UTF-8", "UTF-16LE");
+}
 
 const Replay kReplays[] = {
     // A BOM and one broken byte once cut the URL before the broken byte.
-    {"bom and broken byte", "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://x/\xFF" + std::string(2100, 'y') + "\r\n",
+    {"bom and broken byte",
+     "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://x/\xFF" + std::string(2100, 'y') + "\r\n",
      "http://x/\xFF" + std::string(2100, 'y'), ""},
     {"lead byte at the end", "[Comment]\r\nComment=\x83", "", "\xEF\xBF\xBD"},
     {"lead byte before =", "[Comment]\r\nComment\x83=x\r\nComment=y\r\n", "", "y"},
-    {"trail byte ] in a section", "[Comment\x83]]\r\nComment=x\r\n[Comment]\r\nComment=y\r\n", "", "y"},
+    {"trail byte ] in a section", "[Comment\x83]]\r\nComment=x\r\n[Comment]\r\nComment=y\r\n", "",
+     "y"},
     {"CR line ends", "[Comment]\rComment=a\r\r\r[InternetShortcut]\rURL=b", "b", "a"},
-    {"many line breaks", std::string(100000, '\n') + "[Comment]\n" + std::string(100000, '\r') + "Comment=z",
-     "", "z"},
-    {"truncated UTF-7 shadow", "[InternetShortcut]\r\nURL=http://m/\r\n[InternetShortcut.W]\r\nURL=+2D3\r\n",
-     "http://m/", ""},
+    {"many line breaks",
+     std::string(100000, '\n') + "[Comment]\n" + std::string(100000, '\r') + "Comment=z", "", "z"},
+    {"truncated UTF-7 shadow",
+     "[InternetShortcut]\r\nURL=http://m/\r\n[InternetShortcut.W]\r\nURL=+2D3\r\n", "http://m/",
+     ""},
     {"UTF-16 BOM only", "\xFF\xFE", "", ""},
     {"UTF-16 odd byte", wide("[Comment]\r\nComment=w\r\n") + "\x41", "", "w"},
-    {"UTF-16 lone surrogate", wide("[Comment]\r\nComment=w\r\n") + std::string("\x00\xDC", 2), "", "w"},
+    {"UTF-16 lone surrogate", wide("[Comment]\r\nComment=w\r\n") + std::string("\x00\xDC", 2), "",
+     "w"},
     {"bracket alone", "[", "", ""},
     {"no section", "URL=http://x/\r\nComment=c", "", ""},
     {"empty names", "[]\r\n=\r\n[ ]\r\n =v", "", ""},
@@ -71,7 +77,8 @@ TEST_P(ShortcutReplay, ReadsWithoutHarmAndWritesReadBack) {
                 mv::WriteShortcutUrl(path, url);
                 mv::WriteShortcutComment(path, comment);
             } catch (const mv::Error&) {
-                EXPECT_EQ(mvtest::readBytes(path), before); // refused whole (UTF-16 that would not survive)
+                EXPECT_EQ(mvtest::readBytes(path),
+                          before); // refused whole (UTF-16 that would not survive)
                 continue;
             }
             const mv::ShortcutValues back = mv::ReadShortcutValues(path);
@@ -119,9 +126,11 @@ TEST(ShortcutMemory, ManyLineBreaksReadAndWrittenInBoundedMemory) {
     mvtest::TempDir dir;
     const std::string path = dir / "breaks.url";
     const long sizeKb = 50 * 1024;
-    mvtest::writeBytes(path, std::string(sizeKb * 1024, '\n') + "[InternetShortcut]\nURL=http://end/\n");
+    mvtest::writeBytes(path,
+                       std::string(sizeKb * 1024, '\n') + "[InternetShortcut]\nURL=http://end/\n");
 
-    const long readGrowth = peakGrowthInChild([&] { return mv::ReadShortcutValues(path).Url == "http://end/"; });
+    const long readGrowth =
+        peakGrowthInChild([&] { return mv::ReadShortcutValues(path).Url == "http://end/"; });
     RecordProperty("read_growth_kb", static_cast<int>(readGrowth));
     EXPECT_GE(readGrowth, 0);
     EXPECT_LT(readGrowth, 3 * sizeKb);

@@ -16,8 +16,8 @@ namespace {
 // CP932 bytes read as UTF-8 ("ﾃｰ"), second bytes "\", "A", "a" and "]" (表 ソ ア ヂ ゾ), NEC
 // specials, and characters CP932 has no form for.
 const std::vector<std::string> kCommonPieces = {
-    "a", "Z", "0", " ", "=", ";", "[", "]", "\\", "+", "-", "~", "&", "?", "%", "'", "\"", "/",
-    "ｱ", "ﾃ", "ｰ", "表", "ソ", "ア", "ヂ", "ゾ", "縺", "Ａ", "日", "①", "～", "ⅰ"};
+    "a",  "Z", "0", " ", "=", ";",  "[",  "]",  "\\", "+",  "-",  "~",  "&",  "?", "%",  "'",
+    "\"", "/", "ｱ", "ﾃ", "ｰ", "表", "ソ", "ア", "ヂ", "ゾ", "縺", "Ａ", "日", "①", "～", "ⅰ"};
 const std::vector<std::string> kNoCp932Form = {"é", "😀", "한"};
 // One-way in CP932 ("¥" becomes "\"): exact only through the URL's Unicode shadow.
 const std::vector<std::string> kBestFitOnly = {"¥", "〜"};
@@ -27,14 +27,17 @@ struct Scenario {
     std::string before; // empty: no file
 };
 
-std::string utf16(const std::string& utf8) { return "\xFF\xFE" + *mv::convertEncoding(utf8, "UTF-8", "UTF-16LE"); }
+std::string utf16(const std::string& utf8) {
+    return "\xFF\xFE" + *mv::convertEncoding(utf8, "UTF-8", "UTF-16LE");
+}
 
 const Scenario kScenarios[] = {
     {"new file", ""},
     {"ascii", "[InternetShortcut]\r\nURL=http://a/\r\nIconIndex=0\r\n"},
     {"cp932", "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=\x93\xFA\x96\x7B\r\n"},
-    {"cp932 shadows", "[InternetShortcut]\r\nURL=http://?/\r\n[InternetShortcut.A]\r\nURL=http://?/\r\n"
-                      "[InternetShortcut.W]\r\nURL=http://+2D3eAA-/\r\n[Other]\r\nk=\x93\xFA\r\n"},
+    {"cp932 shadows",
+     "[InternetShortcut]\r\nURL=http://?/\r\n[InternetShortcut.A]\r\nURL=http://?/\r\n"
+     "[InternetShortcut.W]\r\nURL=http://+2D3eAA-/\r\n[Other]\r\nk=\x93\xFA\r\n"},
     {"utf8", "[InternetShortcut]\nURL=http://日本/\n"},
     {"utf8 bom", "\xEF\xBB\xBF[InternetShortcut]\nURL=http://a/\n"},
     {"utf16", utf16("[InternetShortcut]\r\nURL=http://日本/\r\n")},

@@ -1,5 +1,5 @@
-#include "favorites/ShortcutFile.h"
 #include "favorites/HiddenAttribute.h"
+#include "favorites/ShortcutFile.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/fileattr.h"
@@ -12,7 +12,8 @@ using mvtest::readBytes;
 using mvtest::writeBytes;
 
 namespace {
-const std::string kCommentSjis = "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x52\x83\x81\x83\x93\x83\x67"; // 日本語のコメント
+const std::string kCommentSjis =
+    "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x52\x83\x81\x83\x93\x83\x67"; // 日本語のコメント
 
 class Shortcut : public ::testing::Test {
 protected:
@@ -50,10 +51,12 @@ TEST_F(Shortcut, BrowserFileKeepsEveryOtherByteWhenACommentIsWritten) {
 
 TEST_F(Shortcut, Cp932FileReadsInUtf8AndIsWrittenBackInCp932) {
     const std::string path = dir / "jp.url";
-    writeBytes(path, "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis + "\r\n");
+    writeBytes(path, "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis +
+                         "\r\n");
     EXPECT_EQ(mv::ReadShortcutComment(path), "日本語のコメント");
     mv::WriteShortcutComment(path, "日本語のコメント");
-    EXPECT_EQ(readBytes(path), "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis + "\r\n");
+    EXPECT_EQ(readBytes(path), "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" +
+                                   kCommentSjis + "\r\n");
     // A character CP932 lacks cannot go into a CP932 file: refused, file unchanged.
     const std::string before = readBytes(path);
     EXPECT_THROW(mv::WriteShortcutComment(path, "絵文字😀"), mv::Error);
@@ -63,15 +66,18 @@ TEST_F(Shortcut, Cp932FileReadsInUtf8AndIsWrittenBackInCp932) {
 TEST_F(Shortcut, EncodingOfNewAndAsciiFiles) {
     mv::WriteNewShortcut(dir / "n.url", "http://x/", "コメント");
     EXPECT_EQ(readBytes(dir / "n.url"),
-              "[InternetShortcut]\r\nURL=http://x/\r\n[Comment]\r\nComment=\x83\x52\x83\x81\x83\x93\x83\x67\r\n");
+              "[InternetShortcut]\r\nURL=http://x/"
+              "\r\n[Comment]\r\nComment=\x83\x52\x83\x81\x83\x93\x83\x67\r\n");
     mv::WriteNewShortcut(dir / "e.url", "http://x/", "😀");
-    EXPECT_EQ(readBytes(dir / "e.url"), "[InternetShortcut]\r\nURL=http://x/\r\n[Comment]\r\nComment=😀\r\n");
+    EXPECT_EQ(readBytes(dir / "e.url"),
+              "[InternetShortcut]\r\nURL=http://x/\r\n[Comment]\r\nComment=😀\r\n");
     EXPECT_EQ(mv::ReadShortcutComment(dir / "e.url"), "😀");
     // A UTF-8 file with a BOM stays UTF-8 and keeps its BOM.
     writeBytes(dir / "b.url", "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://日本/\r\n");
     EXPECT_EQ(mv::ReadShortcutUrl(dir / "b.url"), "http://日本/");
     mv::WriteShortcutComment(dir / "b.url", "表");
-    EXPECT_EQ(readBytes(dir / "b.url"), "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://日本/\r\n[Comment]\r\nComment=表\r\n");
+    EXPECT_EQ(readBytes(dir / "b.url"),
+              "\xEF\xBB\xBF[InternetShortcut]\r\nURL=http://日本/\r\n[Comment]\r\nComment=表\r\n");
 }
 
 TEST_F(Shortcut, InShiftJisCodePageValuesComeAsShiftJis) {
@@ -116,7 +122,10 @@ TEST_F(Shortcut, WriteIntoReadOnlyFolderRaisesAndLeavesTheFile) {
             mv::WriteShortcutUrl(path, "http://new/");
             return 1;
         } catch (const mv::Error& e) {
-            return e.text() == QStringLiteral("%1 に書き込めません").arg(QString::fromStdString(path)) ? 0 : 2;
+            return e.text() ==
+                           QStringLiteral("%1 に書き込めません").arg(QString::fromStdString(path))
+                       ? 0
+                       : 2;
         }
     });
     EXPECT_EQ(rc, 0);
@@ -140,10 +149,13 @@ TEST_F(Shortcut, HiddenFilesButNotHiddenFolders) {
 // The listing reads both values at once; it must read what the single reads do, file by file,
 // except that it takes values whole where the single reads cut them at 2047 bytes.
 TEST_F(Shortcut, BothValuesAtOnceMatchTheSingleReads) {
-    writeBytes(dir / "sjis.url", "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" + kCommentSjis + "\r\n");
-    writeBytes(dir / "bom.url", "\xEF\xBB\xBF[Comment]\nComment=ユニコード\n[InternetShortcut]\nURL=http://u/\n");
+    writeBytes(dir / "sjis.url", "[InternetShortcut]\r\nURL=http://a/\r\n[Comment]\r\nComment=" +
+                                     kCommentSjis + "\r\n");
+    writeBytes(dir / "bom.url",
+               "\xEF\xBB\xBF[Comment]\nComment=ユニコード\n[InternetShortcut]\nURL=http://u/\n");
     writeBytes(dir / "Upper.URL", "[InternetShortcut]\nURL=http://s/\n");
-    for (const std::string& path : {dir / "sjis.url", dir / "bom.url", dir / "upper.url", dir / "none.url"}) {
+    for (const std::string& path :
+         {dir / "sjis.url", dir / "bom.url", dir / "upper.url", dir / "none.url"}) {
         const mv::ShortcutValues both = mv::ReadShortcutValues(path);
         EXPECT_EQ(both.Url, mv::ReadShortcutUrl(path)) << path;
         EXPECT_EQ(both.Comment, mv::ReadShortcutComment(path)) << path;

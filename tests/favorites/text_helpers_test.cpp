@@ -1,5 +1,5 @@
-#include "favorites/TextSplit.h"
 #include "favorites/TextHelpers.h"
+#include "favorites/TextSplit.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@ namespace {
 const CodePage& sjis = CodePage::cp932();
 const CodePage& utf8 = CodePage::utf8();
 const std::string kHyouji = "\x95\x5C\x8E\xA6"; // 表示; 表 ends in 0x5C ("\")
-const std::string kSo = "\x83\x5C";              // ソ, also ending in "\"
+const std::string kSo = "\x83\x5C";             // ソ, also ending in "\"
 } // namespace
 
 TEST(MbText, ShiftJisCharactersAreUnits) {

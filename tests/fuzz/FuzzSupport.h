@@ -63,8 +63,8 @@ inline std::string_view asText(const std::uint8_t* data, std::size_t size) {
 // Splits off a prefix of the input: the first byte gives its length (at most `max`).
 inline std::string_view takeField(std::string_view& in, std::size_t max) {
     if (in.empty()) return {};
-    const std::size_t n = std::min<std::size_t>(static_cast<unsigned char>(in[0]) % (max + 1),
-                                                in.size() - 1);
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<unsigned char>(in[0]) % (max + 1), in.size() - 1);
     std::string_view field = in.substr(1, n);
     in.remove_prefix(1 + n);
     return field;

@@ -18,7 +18,9 @@ std::optional<std::uint64_t> hexText(std::string_view s) {
     std::uint64_t v = 0;
     for (char c : s.substr(2)) {
         if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
-        v = v * 16 + static_cast<std::uint64_t>(std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : (std::tolower(c) - 'a' + 10));
+        v = v * 16 + static_cast<std::uint64_t>(std::isdigit(static_cast<unsigned char>(c))
+                                                    ? c - '0'
+                                                    : (std::tolower(c) - 'a' + 10));
         if (v > 0xFFFFFFFFu) return std::nullopt;
     }
     return v;

@@ -10,7 +10,9 @@ namespace {
 
 struct VectorSink : lha::ByteSink {
     std::vector<std::uint8_t> bytes;
-    void write(const std::uint8_t* d, std::size_t n) override { bytes.insert(bytes.end(), d, d + n); }
+    void write(const std::uint8_t* d, std::size_t n) override {
+        bytes.insert(bytes.end(), d, d + n);
+    }
 };
 
 lha::Lh5Tuning tuningFor(std::uint8_t b) {

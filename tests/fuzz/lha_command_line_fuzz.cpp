@@ -8,7 +8,9 @@
 
 namespace {
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool quotable(std::string_view name) {
     for (std::size_t i = 0; i + 1 < name.size(); ++i)
@@ -26,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool outsideFiles = false;
     try {
         for (const auto& t : lha::tokenize(text))
-            outsideFiles |= t.text.find('@') != std::string::npos && t.text.find('/') != std::string::npos;
+            outsideFiles |=
+                t.text.find('@') != std::string::npos && t.text.find('/') != std::string::npos;
     } catch (const lha::LhaError&) {
     }
     if (!outsideFiles) {

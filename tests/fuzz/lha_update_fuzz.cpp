@@ -90,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string& raw = old.second;
         if (lower(path) == kNewName) continue; // the one entry the command may replace
         auto range = kept.equal_range(path);
-        auto it = std::find_if(range.first, range.second, [&](const auto& k) { return k.second == raw; });
+        auto it =
+            std::find_if(range.first, range.second, [&](const auto& k) { return k.second == raw; });
         FUZZ_CHECK(it != range.second, "old entry lost or changed: " + path);
         kept.erase(it);
     }

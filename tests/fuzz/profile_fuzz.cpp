@@ -11,15 +11,21 @@ namespace {
 
 using mv::profile::findValue;
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
-bool hasBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool hasBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // A name a caller can use: one line, well formed, not empty once trimmed, and without the
 // character that would end it in the file.
@@ -36,7 +42,8 @@ bool sameAscii(std::string_view a, std::string_view b) {
     b = trim(b);
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -80,9 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto back = findValue(written, section, key, cp);
     FUZZ_CHECK(back.has_value(), "written key not found");
     const std::string expected(trim(singleLine(value)));
-    const bool quoted = expected.size() >= 2 && (expected.front() == '"' || expected.front() == '\'') &&
+    const bool quoted = expected.size() >= 2 &&
+                        (expected.front() == '"' || expected.front() == '\'') &&
                         expected.back() == expected.front();
-    if (!quoted) FUZZ_CHECK(*back == expected, "read back \"" + *back + "\" for \"" + expected + "\"");
+    if (!quoted)
+        FUZZ_CHECK(*back == expected, "read back \"" + *back + "\" for \"" + expected + "\"");
 
     if (!(sameAscii(section, section2) && sameAscii(key, key2)))
         FUZZ_CHECK(findValue(written, section2, key2, cp) == other, "another key changed");

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string expectedValue(std::string_view v) {
     std::string out;
@@ -19,8 +21,10 @@ std::string expectedValue(std::string_view v) {
         out += (v[i] == '\r' || v[i] == '\n') ? ' ' : v[i];
     }
     std::string_view t = out;
-    while (!t.empty() && blank(t.front())) t.remove_prefix(1);
-    while (!t.empty() && blank(t.back())) t.remove_suffix(1);
+    while (!t.empty() && blank(t.front()))
+        t.remove_prefix(1);
+    while (!t.empty() && blank(t.back()))
+        t.remove_suffix(1);
     return std::string(t);
 }
 
@@ -71,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // CP932 spells some characters twice (NEC and IBM rows); a value read back in the
         // other spelling is the same text.
         const bool sameText = changed == expected || cp.toUtf8(changed) == cp.toUtf8(expected);
-        FUZZ_CHECK(sameText || bestFit,
-                   "read back \"" + changed + "\" for \"" + expected + "\"");
+        FUZZ_CHECK(sameText || bestFit, "read back \"" + changed + "\" for \"" + expected + "\"");
     }
     if (url)
         FUZZ_CHECK(after.Comment == before.Comment, "comment changed: \"" + after.Comment + "\"");

@@ -3,10 +3,10 @@
 
 #include "app/MainWindow.h"
 #include "app/ShellTreeView.h"
+#include "platform/codepage.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
 #include "support/WaitFor.h"
-#include "platform/codepage.h"
 #include "ui/CheckBoxGrid.h"
 
 #include <QAction>
@@ -74,7 +74,8 @@ protected:
     // Clicks the check box of row r until it shows `on`.
     void setMark(int r, bool on = true) {
         for (int i = 0; i < 2 && (cell(0, r) == "1") != on; ++i)
-            QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, grid().CellRect(0, r).center());
+            QTest::mouseClick(grid().viewport(), Qt::LeftButton, {},
+                              grid().CellRect(0, r).center());
         ASSERT_EQ(cell(0, r) == "1", on) << "row " << r;
     }
     // Lists the selected folder again, as the tree's change notification does.
@@ -86,7 +87,8 @@ protected:
     void leaveGrid() {
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get())) ADD_FAILURE() << "the window is not active";
-        if (!grid().isAncestorOf(QApplication::focusWidget()) && QApplication::focusWidget() != &grid()) {
+        if (!grid().isAncestorOf(QApplication::focusWidget()) &&
+            QApplication::focusWidget() != &grid()) {
             grid().setFocus();
             QApplication::processEvents();
         }

@@ -22,7 +22,8 @@ TEST_F(MainWindowTest, ListsFavoritesOfTheSelectedFolderOnly) {
     mvtest::writeBytes(favorites + "/notes.txt", "x");
     std::filesystem::create_directories(favorites + "/sub/deeper");
     writeFavorite("sub/inner.url", "http://inner/");
-    const bool hidden = !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    const bool hidden =
+        !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
 
     open();
     ASSERT_EQ(grid().RowCount(), 5);
@@ -47,7 +48,8 @@ TEST_F(MainWindowTest, ListsFavoritesOfTheSelectedFolderOnly) {
         for (int r = 1; r < 5; ++r) {
             const QRect rc = grid().CellRect(1, r);
             const QColor shade = image.pixelColor(rc.right() - 2, rc.bottom() - 2);
-            EXPECT_EQ(shade, cell(1, r) == "secret" ? QColor(190, 190, 255) : QColor(Qt::white)) << cell(1, r);
+            EXPECT_EQ(shade, cell(1, r) == "secret" ? QColor(190, 190, 255) : QColor(Qt::white))
+                << cell(1, r);
         }
     }
 
@@ -77,7 +79,8 @@ TEST_F(MainWindowTest, EmptyFolderLeavesOnlyTheUnfixedHeaderRow) {
 
 TEST_F(MainWindowTest, ColumnsWidenToTheLongestTextButNeverShrink) {
     const std::string longName = "とても長いサイト名のお気に入りファイルです";
-    writeFavorite(longName + ".url", "http://x/", "a comment long enough to be wider than its column");
+    writeFavorite(longName + ".url", "http://x/",
+                  "a comment long enough to be wider than its column");
     writeFavorite("s.url", "h");
     open();
     EXPECT_EQ(grid().ColWidths(1), grid().TextWidth(longName) + 10);
@@ -118,20 +121,24 @@ TEST_F(MainWindowTest, RefreshShowsCurrentValuesAndClearsMarks) {
 TEST_F(MainWindowTest, CommandInventoryAndAvailability) {
     open();
     // Twins exist and carry the same captions.
-    for (const char* name : {"TB_Add", "TB_Copy", "TB_CheckGetDate", "TB_Folder_Hide", "TB_Property"}) {
+    for (const char* name :
+         {"TB_Add", "TB_Copy", "TB_CheckGetDate", "TB_Folder_Hide", "TB_Property"}) {
         QAction* menu = form->Action(name);
         QAction* bar = form->Action((std::string(name) + "_Toolbar").c_str());
         ASSERT_TRUE(menu && bar) << name;
         EXPECT_EQ(menu->text(), bar->text());
     }
-    EXPECT_EQ(form->Action("TBArchive")->toolTip(), QStringLiteral("全お気に入りをLHA形式で圧縮保存します"));
+    EXPECT_EQ(form->Action("TBArchive")->toolTip(),
+              QStringLiteral("全お気に入りをLHA形式で圧縮保存します"));
     EXPECT_FALSE(form->Action("TB_CheckGetDateCancel")->isVisible());
     // The list menu's order with its separators.
     QStringList order;
-    for (QAction* a : component<QMenu>("TBPopupMenu_List")->actions()) order << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
-    EXPECT_EQ(order, (QStringList{QStringLiteral("TB_Add"), QStringLiteral("TBSubmenu_Edit"), QStringLiteral("-"),
-                                  QStringLiteral("TBSubmenu_Check"), QStringLiteral("TBSubmenu_CheckEdit"),
-                                  QStringLiteral("-"), QStringLiteral("TB_ShowBrowser"), QStringLiteral("-"),
+    for (QAction* a : component<QMenu>("TBPopupMenu_List")->actions())
+        order << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    EXPECT_EQ(order, (QStringList{QStringLiteral("TB_Add"), QStringLiteral("TBSubmenu_Edit"),
+                                  QStringLiteral("-"), QStringLiteral("TBSubmenu_Check"),
+                                  QStringLiteral("TBSubmenu_CheckEdit"), QStringLiteral("-"),
+                                  QStringLiteral("TB_ShowBrowser"), QStringLiteral("-"),
                                   QStringLiteral("TB_Property")}));
 
     // Empty folder: the commands that need a favorite go off at the next tick; adding stays on.
@@ -160,7 +167,8 @@ TEST_F(MainWindowTest, MarkingARowEnablesTheCheckMarkedCommands) {
     EXPECT_FALSE(form->Action("TBSubmenu_CheckEdit")->isEnabled());
     EXPECT_TRUE(form->Action("TB_CheckGetDate")->isEnabled()); // inside, but unreachable
     setMark(1);
-    ASSERT_TRUE(mvtest::waitFor([&] { return form->Action("TBSubmenu_CheckEdit_Toolbar")->isEnabled(); }));
+    ASSERT_TRUE(
+        mvtest::waitFor([&] { return form->Action("TBSubmenu_CheckEdit_Toolbar")->isEnabled(); }));
     setMark(1, false);
     ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TBSubmenu_CheckEdit")->isEnabled(); }));
 }
@@ -168,7 +176,8 @@ TEST_F(MainWindowTest, MarkingARowEnablesTheCheckMarkedCommands) {
 TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {
     open();
     QAction* easy = form->Action("TB_EasyView");
-    auto* button = qobject_cast<QToolButton*>(component<QToolBar>("MainToolbar")->widgetForAction(form->Action("TB_Refresh")));
+    auto* button = qobject_cast<QToolButton*>(
+        component<QToolBar>("MainToolbar")->widgetForAction(form->Action("TB_Refresh")));
     ASSERT_TRUE(button);
     EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
     easy->trigger();
@@ -182,5 +191,6 @@ TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {
         EXPECT_FALSE(a->property("hint").toString().isEmpty()) << name;
     }
     // A hint that was given stays what it was.
-    EXPECT_EQ(form->Action("TB_End")->property("hint").toString(), QStringLiteral("Markvaneを終了します"));
+    EXPECT_EQ(form->Action("TB_End")->property("hint").toString(),
+              QStringLiteral("Markvaneを終了します"));
 }

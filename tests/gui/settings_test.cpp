@@ -23,7 +23,10 @@ TEST(SettingsPath, CutsTheExecutableNameAtItsLastDot) {
     ::chmod((dir / "installed").c_str(), 0555);
     const int rc = mvtest::runUnprivileged([&] {
         ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        return mv::SettingsPathFor(dir / "installed/markvane") == dir / "config/markvane/markvane.ini" ? 0 : 1;
+        return mv::SettingsPathFor(dir / "installed/markvane") ==
+                       dir / "config/markvane/markvane.ini"
+                   ? 0
+                   : 1;
     });
     EXPECT_EQ(rc, 0);
 }
@@ -33,15 +36,17 @@ TEST_F(MainWindowTest, FirstCloseWritesTheSettingsInOrder) {
     form->close();
     EXPECT_TRUE(dialogs.asked.empty()); // the close box does not ask
     const QString text = QString::fromStdString(mvtest::readBytes(settings));
-    const QRegularExpression shape(QStringLiteral(
-        "^\\[FavoriteFolder\\]\r\nPath=rfFavorites\r\n\\[FormPosition\\]\r\nTop=-?\\d+\r\nLeft=-?\\d+\r\n"
-        "Width=\\d+\r\nHeight=\\d+\r\n\\[FormView\\]\r\nEasyMode=0\r\n$"));
+    const QRegularExpression shape(
+        QStringLiteral("^\\[FavoriteFolder\\]\r\nPath=rfFavorites\r\n\\[FormPosition\\]\r\nTop=-?"
+                       "\\d+\r\nLeft=-?\\d+\r\n"
+                       "Width=\\d+\r\nHeight=\\d+\r\n\\[FormView\\]\r\nEasyMode=0\r\n$"));
     EXPECT_TRUE(shape.match(text).hasMatch()) << text.toStdString();
 }
 
 TEST_F(MainWindowTest, ReadsHexValuesAndTheEasyView) {
-    mvtest::writeBytes(settings, "[FormPosition]\r\nTop=0x20\r\nLeft=$30\r\nWidth=800\r\nHeight=0X200\r\n"
-                                 "[FormView]\r\nEasyMode=0x1\r\n");
+    mvtest::writeBytes(settings,
+                       "[FormPosition]\r\nTop=0x20\r\nLeft=$30\r\nWidth=800\r\nHeight=0X200\r\n"
+                       "[FormView]\r\nEasyMode=0x1\r\n");
     open();
     EXPECT_EQ(form->y(), 32);
     EXPECT_EQ(form->x(), 48);
@@ -54,7 +59,9 @@ TEST_F(MainWindowTest, ReadsHexValuesAndTheEasyView) {
 
 TEST_F(MainWindowTest, BadValuesFallBackToDefaults) {
     for (const char* value : {"abc", "", "0"}) {
-        mvtest::writeBytes(settings, std::string("[FormPosition]\r\nWidth=wide\r\n[FormView]\r\nEasyMode=") + value + "\r\n");
+        mvtest::writeBytes(settings,
+                           std::string("[FormPosition]\r\nWidth=wide\r\n[FormView]\r\nEasyMode=") +
+                               value + "\r\n");
         open();
         EXPECT_FALSE(form->Action("TB_EasyView")->isChecked()) << value;
         EXPECT_EQ(form->width(), 730);
@@ -68,23 +75,27 @@ TEST_F(MainWindowTest, BadValuesFallBackToDefaults) {
 TEST_F(MainWindowTest, SavedRootIsRestoredAndABrokenOneReported) {
     std::filesystem::create_directories(dir / "Other");
     writeFavorite("../Other/o.url", "http://other/");
-    mvtest::writeBytes(settings, "[FavoriteFolder]\r\nPath=" + dir / "Other" + "\r\n[FormPosition]\r\nTop=0x20\r\n");
+    mvtest::writeBytes(settings, "[FavoriteFolder]\r\nPath=" + dir / "Other" +
+                                     "\r\n[FormPosition]\r\nTop=0x20\r\n");
     open();
     EXPECT_EQ(tree().Root(), QString::fromStdString(dir / "Other"));
     EXPECT_EQ(grid().Cells(1, 1), "o");
     EXPECT_EQ(form->y(), 32);
     form->close();
-    EXPECT_NE(mvtest::readBytes(settings).find("Path=" + dir / "Other" + "\r\n"), std::string::npos);
+    EXPECT_NE(mvtest::readBytes(settings).find("Path=" + dir / "Other" + "\r\n"),
+              std::string::npos);
     form.reset();
 
     const std::string broken = dir / "gone";
-    mvtest::writeBytes(settings, "[FavoriteFolder]\r\nPath=" + broken + "\r\n[FormPosition]\r\nTop=0x20\r\n");
+    mvtest::writeBytes(settings,
+                       "[FavoriteFolder]\r\nPath=" + broken + "\r\n[FormPosition]\r\nTop=0x20\r\n");
     dialogs.answers = {mv::mbOK};
     open();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
     EXPECT_EQ(dialogs.asked[0].caption, QStringLiteral("Markvane"));
-    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("パス設定エラー : \"%1\"").arg(QString::fromStdString(broken)));
+    EXPECT_EQ(dialogs.asked[0].text,
+              QStringLiteral("パス設定エラー : \"%1\"").arg(QString::fromStdString(broken)));
     EXPECT_EQ(tree().Root(), QStringLiteral("rfFavorites"));
     EXPECT_NE(form->y(), 32); // the rest of the start-up settings are skipped
     form->close();
@@ -117,7 +128,8 @@ TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStays) {
     dialogs.answers = {mv::mbOK};
     form->close();
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("%1 に書き込めません.").arg(QString::fromStdString(settings)));
+    EXPECT_EQ(dialogs.asked[0].text,
+              QStringLiteral("%1 に書き込めません.").arg(QString::fromStdString(settings)));
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(listed().ItemClipboard().size(), 1u);
 }

@@ -38,7 +38,8 @@ TEST_F(MainWindowTest, AFolderDroppedByTheModelButStillOnDiskStaysSelected) {
     // that began before the folder existed looks like to the tree.
     RenameOnRemoval back{kept + ".away", kept};
     QObject connection; // goes before `back` does, taking the connection with it
-    QObject::connect(tree.model(), &QAbstractItemModel::rowsRemoved, &connection, [&back] { back(); });
+    QObject::connect(tree.model(), &QAbstractItemModel::rowsRemoved, &connection,
+                     [&back] { back(); });
     std::filesystem::rename(kept, kept + ".away");
     ASSERT_TRUE(mvtest::waitFor([&] { return back.done; }, 5000));
     QTest::qWait(100);

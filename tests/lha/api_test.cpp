@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <random>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <thread>
 

@@ -135,10 +135,19 @@ std::vector<PathArg> responseNames(const std::string& content, CodePage cp) {
 
 TEST(CommandLine, ExactResponseFilesTakeEveryName) {
     // With the byte order mark, each line is a UTF-8 name byte for byte, in either code page.
-    const std::vector<std::string> names = {
-        "Say \"hi\" now.url", "d\" \"", " lead and trail .url ", "\"quoted\"", "-dash.url",
-        "@at.url", "日本語/予定表.url", "emoji 😀 ¥ 〜.url", "back\\slash.url", "tab\there",
-        "cr at end\r", "--", "*.url"};
+    const std::vector<std::string> names = {"Say \"hi\" now.url",
+                                            "d\" \"",
+                                            " lead and trail .url ",
+                                            "\"quoted\"",
+                                            "-dash.url",
+                                            "@at.url",
+                                            "日本語/予定表.url",
+                                            "emoji 😀 ¥ 〜.url",
+                                            "back\\slash.url",
+                                            "tab\there",
+                                            "cr at end\r",
+                                            "--",
+                                            "*.url"};
     std::string lines = "\xEF\xBB\xBF", zeros = "\xEF\xBB\xBF";
     for (const auto& n : names) {
         lines += n + "\n";
@@ -161,7 +170,9 @@ TEST(CommandLine, ExactResponseFilesTakeEveryName) {
         EXPECT_EQ(got[i].utf8, withBreak[i]);
     }
     // Bytes that are not UTF-8 are the disk's own and kept as they are.
-    const auto raw = responseNames("\xEF\xBB\xBF" "caf\xE9.url\n", CodePage::Cp932);
+    const auto raw = responseNames("\xEF\xBB\xBF"
+                                   "caf\xE9.url\n",
+                                   CodePage::Cp932);
     ASSERT_EQ(raw.size(), 1u);
     EXPECT_EQ(raw[0].fs, "caf\xE9.url");
     // Without the mark the plain form still trims and unquotes, in the command's code page.
@@ -179,7 +190,8 @@ TEST(CommandLine, ResponseFileSizeIsBounded) {
         writeFile(list, content);
         const std::string cmd = "u a.lzh \"@" + list.string() + "\"";
         if (size <= kMaxResponseFile)
-            EXPECT_EQ(names(parseCommandLine(cmd, CodePage::Utf8)), std::vector<std::string>{"x.url"});
+            EXPECT_EQ(names(parseCommandLine(cmd, CodePage::Utf8)),
+                      std::vector<std::string>{"x.url"});
         else
             EXPECT_EQ(errorOf(cmd), UNLHA_ERROR_RESPONSE_READ);
     }

@@ -63,7 +63,8 @@ void setMtime(const fs::path& p, std::int64_t seconds);
 // a line.
 inline std::string exactList(const std::vector<std::string>& names) {
     std::string text = "\xEF\xBB\xBF";
-    for (const auto& n : names) text += n + "\n";
+    for (const auto& n : names)
+        text += n + "\n";
     return text;
 }
 

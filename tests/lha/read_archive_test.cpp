@@ -131,14 +131,13 @@ TEST(ReadArchive, IntegrityChecks) {
         {"level 2 last extension as long as it is", l2, both(size16(l2Ext + 1, 5), crc2), 0,
          "name"},
         {"level 2 empty extension, size 3", l2, [](std::string&) {}, 0, "name"},
-        {"level 2 extension size 2", l2, both(size16(29, 2), crc2),
-         UNLHA_ERROR_HEADER_BROKEN, ""},
+        {"level 2 extension size 2", l2, both(size16(29, 2), crc2), UNLHA_ERROR_HEADER_BROKEN, ""},
         {"level 2 header size below the fixed part", l2, both(size16(0, 25), crc2),
          UNLHA_ERROR_HEADER_BROKEN, ""},
         // The packed data must be in the file.
         {"data to the last byte", l2, [](std::string&) {}, 0, "name"},
-        {"data one byte short", l2, [](std::string& s) { s.pop_back(); },
-         UNLHA_ERROR_HEADER_BROKEN, ""},
+        {"data one byte short", l2, [](std::string& s) { s.pop_back(); }, UNLHA_ERROR_HEADER_BROKEN,
+         ""},
     };
     ASSERT_EQ(static_cast<std::uint8_t>(l2[l2Ext]), 0x7E);
     ASSERT_EQ(static_cast<std::uint8_t>(l2[l2Last]), 0x40);

@@ -27,8 +27,8 @@ std::string extension(const Ext& e) {
 namespace {
 
 std::string level2(const char* method, const std::string& name, const std::string& data,
-                   std::uint32_t originalSize, std::uint16_t crc, std::size_t headerSize,
-                   char osId, std::uint32_t mtime, const std::vector<Ext>& extra) {
+                   std::uint32_t originalSize, std::uint16_t crc, std::size_t headerSize, char osId,
+                   std::uint32_t mtime, const std::vector<Ext>& extra) {
     std::vector<Ext> ext = {{0x00, std::string(2, '\0')}, {0x01, name}};
     ext.insert(ext.end(), extra.begin(), extra.end());
     std::size_t size = 26;

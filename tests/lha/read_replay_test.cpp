@@ -86,8 +86,8 @@ TEST_F(Replay, ArchivesThatLostDataOrReadPastABuffer) {
         int testError;
     };
     const Case cases[] = {
-        {"904 bytes starting with 0x00", '\0' + std::string(903, '\x5A'),
-         UNLHA_ERROR_NOT_ARC_FILE, UNLHA_ERROR_NOT_ARC_FILE},
+        {"904 bytes starting with 0x00", '\0' + std::string(903, '\x5A'), UNLHA_ERROR_NOT_ARC_FILE,
+         UNLHA_ERROR_NOT_ARC_FILE},
         {"first byte of an archive damaged", zeroFirst, UNLHA_ERROR_NOT_ARC_FILE,
          UNLHA_ERROR_NOT_ARC_FILE},
         {"empty file", "", UNLHA_ERROR_NOT_ARC_FILE, UNLHA_ERROR_NOT_ARC_FILE},
@@ -97,8 +97,7 @@ TEST_F(Replay, ArchivesThatLostDataOrReadPastABuffer) {
         {"level-0 header of 21 bytes", shortHeader + std::string(8, '\0'),
          UNLHA_ERROR_HEADER_BROKEN, UNLHA_ERROR_HEADER_BROKEN},
         {"4 GiB claimed by 1,709 packed bytes",
-         level2Packed("bomb", bombBlocks(1, 1709), 0xFFFFFFFFu, 0) + '\0', 0,
-         UNLHA_ERROR_DATA_CRC},
+         level2Packed("bomb", bombBlocks(1, 1709), 0xFFFFFFFFu, 0) + '\0', 0, UNLHA_ERROR_DATA_CRC},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -11,8 +11,8 @@
 
 #include <fcntl.h>
 #include <functional>
-#include <sys/stat.h>
 #include <sys/fsuid.h>
+#include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -211,8 +211,13 @@ TEST(UpdateForeignArchives, DosTimeStampsCompareInTwoSecondSteps) {
 
 // An unchanged file updated again is not added again, whatever its name holds.
 TEST(UpdateMatching, UnchangedFilesAreNotAddedTwice) {
-    const char* names[] = {"予定表.url", "ソ.url", "back\\slash.url", "bad\xFF\xFE" "bytes.url",
-                           "ＡＢ～¥.url", "sub/表/予定表.url"};
+    const char* names[] = {"予定表.url",
+                           "ソ.url",
+                           "back\\slash.url",
+                           "bad\xFF\xFE"
+                           "bytes.url",
+                           "ＡＢ～¥.url",
+                           "sub/表/予定表.url"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         TempDir dir;
@@ -585,12 +590,24 @@ TEST(UpdateLeftOut, SourcesThatChangeAfterCollectionAreLeftOutAndNamed) {
     const Case cases[] = {
         {"untouched", false, none, none, nullptr, {"a.url", "b.url"}},
         {"vanished", false, remove, none, "warning: left out: missing: a.url", {"b.url"}},
-        {"replaced by a FIFO", false, fifo, none, "warning: left out: unreadable: a.url",
+        {"replaced by a FIFO",
+         false,
+         fifo,
+         none,
+         "warning: left out: unreadable: a.url",
          {"b.url"}},
-        {"grew while packed", false, none, grow, "warning: left out: changed while packing: a.url",
+        {"grew while packed",
+         false,
+         none,
+         grow,
+         "warning: left out: changed while packing: a.url",
          {"b.url"}},
-        {"grew while packed, archived copy kept", true, none, grow,
-         "warning: left out: changed while packing: a.url", {"a.url", "b.url"}},
+        {"grew while packed, archived copy kept",
+         true,
+         none,
+         grow,
+         "warning: left out: changed while packing: a.url",
+         {"a.url", "b.url"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

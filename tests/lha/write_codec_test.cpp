@@ -60,13 +60,13 @@ TEST(Lh5EncoderEdges, InputsEndingInAMatchAtTheBufferEnd) {
         std::size_t size, tail, distance;
     };
     const Case cases[] = {
-        {kBuffer, 100, 1000},      // the reproducer: 270,592 bytes, match to the end
-        {kBuffer, 127, 8191},      // longest match still searched lazily, farthest distance
-        {kBuffer, 128, 5},         // just past the lazy limit
-        {kBuffer, 3, 1},           // shortest match
-        {kBuffer - 1, 100, 1000},  // one byte short of the buffer
-        {kBuffer + 1, 100, 1000},  // one byte over: the last byte comes in a second fill
-        {2 * kBuffer, 255, 4096},  // at the end of a later fill
+        {kBuffer, 100, 1000},     // the reproducer: 270,592 bytes, match to the end
+        {kBuffer, 127, 8191},     // longest match still searched lazily, farthest distance
+        {kBuffer, 128, 5},        // just past the lazy limit
+        {kBuffer, 3, 1},          // shortest match
+        {kBuffer - 1, 100, 1000}, // one byte short of the buffer
+        {kBuffer + 1, 100, 1000}, // one byte over: the last byte comes in a second fill
+        {2 * kBuffer, 255, 4096}, // at the end of a later fill
     };
     for (const Case& c : cases)
         EXPECT_TRUE(roundTrips(endingInMatch(c.size, c.tail, c.distance)))

@@ -87,7 +87,8 @@ TEST_P(CommandCodePage, JapaneseNamesPackExactly) {
     // response file UTF-8 whatever the code page.
     TempDir dir;
     const fs::path base = dir.path() / "お気に入り";
-    const std::vector<std::string> onCommandLine = {"天気予報/東京.url", "予定表.url", "ソフト.url"};
+    const std::vector<std::string> onCommandLine = {"天気予報/東京.url", "予定表.url",
+                                                    "ソフト.url"};
     const std::vector<std::string> inList = {"天気予報/大阪 ¥ 〜.url", "絵文字 😀.url",
                                              "Say \"hi\" now.url"};
     for (const auto& n : onCommandLine)
@@ -109,14 +110,13 @@ TEST_P(CommandCodePage, JapaneseNamesPackExactly) {
     // Extracted by a reader that converts the names, the favorites come back whole.
     const fs::path out = dir.path() / "out";
     fs::create_directories(out);
-    ASSERT_EQ(runTool({"bsdtar", "--options", "hdrcharset=CP932", "-xf", arc, "-C", out.string()})
-                  .status,
-              0);
+    ASSERT_EQ(
+        runTool({"bsdtar", "--options", "hdrcharset=CP932", "-xf", arc, "-C", out.string()}).status,
+        0);
     EXPECT_TRUE(readTree(out) == readTree(base));
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, CommandCodePage,
-                         ::testing::Values(CodePage::Utf8, CodePage::Cp932),
+INSTANTIATE_TEST_SUITE_P(Both, CommandCodePage, ::testing::Values(CodePage::Utf8, CodePage::Cp932),
                          [](const auto& p) {
                              return p.param == CodePage::Cp932 ? "Cp932" : "Utf8";
                          });

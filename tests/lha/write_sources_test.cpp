@@ -47,8 +47,8 @@ TEST(SourceFiles, NonRegularInputsAreRefusedAtOnce) {
     const fs::path fifo = dir.path() / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     writeFile(dir.path() / "b" / "f.url", "f");
-    const std::string pack = "u \"" + (dir.path() / "a.lzh").string() + "\" \"" +
-                             (dir.path() / "b").string() + "/\" ";
+    const std::string pack =
+        "u \"" + (dir.path() / "a.lzh").string() + "\" \"" + (dir.path() / "b").string() + "/\" ";
     struct Case {
         std::string cmd;
         int code;
@@ -126,8 +126,8 @@ TEST(SourceFiles, UnreadableEntriesAreLeftOutAndNamed) {
     writeFile(base / "Case.url", "upper");
     writeFile(base / "case.url", "lower");
     writeFile(base / "line\nbreak%.url", "odd");
-    const std::vector<std::string> names = {"good.url",  "dangling.url", "fifo.url",
-                                            "gone.url",  "Case.url",     "case.url",
+    const std::vector<std::string> names = {"good.url",     "dangling.url",    "fifo.url",
+                                            "gone.url",     "Case.url",        "case.url",
                                             "sub/deep.url", "line\nbreak%.url"};
     const fs::path arc = dir.path() / "a.lzh";
     const std::string list = (dir.path() / "names.txt").string();
@@ -138,13 +138,13 @@ TEST(SourceFiles, UnreadableEntriesAreLeftOutAndNamed) {
     const auto r = runLha("u -+ -p1 -x1 -jso1 \"" + arc.string() + "\" \"" + base.string() +
                           "/\" \"@" + list + "\"");
     EXPECT_EQ(r.code, UNLHA_PARTIAL) << r.log;
-    EXPECT_EQ(archiveNames(arc),
-              (std::vector<std::string>{"good.url", "Case.url", "sub/deep.url", "line\nbreak%.url"}));
-    for (const char* line : {"warning: left out: dangling link: dangling.url\n",
-                             "warning: left out: not a regular file: fifo.url\n",
-                             "warning: left out: missing: gone.url\n",
-                             "warning: left out: same name as another file: case.url\n",
-                             "4 files left out\n"})
+    EXPECT_EQ(archiveNames(arc), (std::vector<std::string>{"good.url", "Case.url", "sub/deep.url",
+                                                           "line\nbreak%.url"}));
+    for (const char* line :
+         {"warning: left out: dangling link: dangling.url\n",
+          "warning: left out: not a regular file: fifo.url\n",
+          "warning: left out: missing: gone.url\n",
+          "warning: left out: same name as another file: case.url\n", "4 files left out\n"})
         EXPECT_NE(r.log.find(line), std::string::npos) << line << r.log;
 
     // The same tree by mask and by folder: what is left out is named, never dropped quietly;
@@ -268,8 +268,8 @@ TEST(DosAttribute, HiddenFavoritesAreLeftOfMasksInEitherForm) {
         {"text.url", "0x2"}, {"samba.url", blob}, {"bad.url", "0x-1"}, {"plain.url", ""}};
     for (const auto& [name, value] : files) {
         writeFile(base / name, name);
-        if (!value.empty() && ::setxattr((base / name).c_str(), "user.DOSATTRIB", value.data(),
-                                         value.size(), 0) != 0)
+        if (!value.empty() &&
+            ::setxattr((base / name).c_str(), "user.DOSATTRIB", value.data(), value.size(), 0) != 0)
             GTEST_SKIP() << "no user extended attributes here";
     }
     const fs::path arc = dir.path() / "a.lzh";

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
-#include <sched.h>
 #include <random>
+#include <sched.h>
 #include <set>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -48,9 +48,8 @@ struct Writer {
     std::error_code (*write)(const std::string& path, int* called);
 };
 const Writer kWriters[] = {
-    {"update", [](const std::string& p, int* called) {
-         return mv::updateFileAtomically(p, appendLine("k=v", called));
-     }},
+    {"update", [](const std::string& p,
+                  int* called) { return mv::updateFileAtomically(p, appendLine("k=v", called)); }},
     {"plain write", [](const std::string& p, int*) { return mv::writeFileAtomically(p, "new"); }},
 };
 
@@ -77,8 +76,8 @@ TEST(AtomicFile, ReadOnlyTargetsAreRefusedAndKeptAsTheyWere) {
                 mvtest::shareWithEveryone(dir.path());
                 const std::string f = dir / "favorites.ini";
                 writeBytes(f, "[s]\nold=1\n");
-                if (c.dosattrib &&
-                    ::setxattr(f.c_str(), "user.DOSATTRIB", c.dosattrib, std::strlen(c.dosattrib), 0) != 0)
+                if (c.dosattrib && ::setxattr(f.c_str(), "user.DOSATTRIB", c.dosattrib,
+                                              std::strlen(c.dosattrib), 0) != 0)
                     GTEST_SKIP() << "no user extended attributes here";
                 ASSERT_EQ(::chown(f.c_str(), unprivileged ? c.owner : 0, 0), 0);
                 ASSERT_EQ(::chmod(f.c_str(), c.mode), 0);
@@ -109,11 +108,14 @@ TEST(AtomicFile, WritesThroughLinksIntoTheirTargetsAndKeepsTheLinks) {
     struct Case {
         const char* name;
         std::vector<std::pair<std::string, std::string>> links; // link, its target text
-        std::string written;                                     // where the bytes must land
+        std::string written;                                    // where the bytes must land
         bool targetExists;
     } const cases[] = {
         {"link beside its file", {{"a/link.url", "file.url"}}, "a/file.url", true},
-        {"chain of links", {{"a/link.url", "mid.url"}, {"a/mid.url", "file.url"}}, "a/file.url", true},
+        {"chain of links",
+         {{"a/link.url", "mid.url"}, {"a/mid.url", "file.url"}},
+         "a/file.url",
+         true},
         {"dangling link", {{"a/link.url", "new.url"}}, "a/new.url", false},
         {"link into another folder", {{"a/link.url", "../b/file.url"}}, "b/file.url", true},
         {"absolute link into another folder", {{"a/link.url", "@/b/file.url"}}, "b/file.url", true},
@@ -125,9 +127,11 @@ TEST(AtomicFile, WritesThroughLinksIntoTheirTargetsAndKeepsTheLinks) {
         fs::create_directories(dir / "b");
         if (c.targetExists) writeBytes(dir / c.written, "old\n");
         for (const auto& [link, target] : c.links)
-            fs::create_symlink(target[0] == '@' ? dir.path() + target.substr(1) : target, dir / link);
+            fs::create_symlink(target[0] == '@' ? dir.path() + target.substr(1) : target,
+                               dir / link);
 
-        ASSERT_EQ(mv::updateFileAtomically(dir / "a/link.url", appendLine("new")), std::error_code());
+        ASSERT_EQ(mv::updateFileAtomically(dir / "a/link.url", appendLine("new")),
+                  std::error_code());
         EXPECT_EQ(readBytes(dir / c.written), c.targetExists ? "old\nnew\n" : "new\n");
         for (const auto& [link, target] : c.links) {
             EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
@@ -157,7 +161,9 @@ TEST(AtomicFile, TwoProcessesWritingOneFileLoseNoKeys) {
             if (pid == 0) {
                 int failures = 0;
                 for (int i = w * kPerWriter; i < (w + 1) * kPerWriter; ++i)
-                    if (auto ec = mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) + "=value" + std::to_string(i)))) {
+                    if (auto ec =
+                            mv::updateFileAtomically(f, appendLine("key" + std::to_string(i) +
+                                                                   "=value" + std::to_string(i)))) {
                         std::fprintf(stderr, "writer %d, key %d: %s\n", w, i, ec.message().c_str());
                         ++failures;
                     }
@@ -173,7 +179,9 @@ TEST(AtomicFile, TwoProcessesWritingOneFileLoseNoKeys) {
         const std::string text = readBytes(f);
         int lost = 0;
         for (int i = 0; i < 2 * kPerWriter; ++i)
-            if (text.find("key" + std::to_string(i) + "=value" + std::to_string(i) + "\n") == std::string::npos) ++lost;
+            if (text.find("key" + std::to_string(i) + "=value" + std::to_string(i) + "\n") ==
+                std::string::npos)
+                ++lost;
         std::printf("keys lost: %d of %d\n", lost, 2 * kPerWriter);
         EXPECT_EQ(lost, 0);
         EXPECT_FALSE(hasTempLeftovers(dir.path()));
@@ -196,23 +204,28 @@ TEST(AtomicFile, WriteFailingPartWayLeavesTheOldFileAndNoTemporaryFile) {
         const char* name;
         std::function<int(const std::string& dir, const std::string& file)> run;
     } const cases[] = {
-        {"file size limit", [&](const std::string&, const std::string& f) {
+        {"file size limit",
+         [&](const std::string&, const std::string& f) {
              std::signal(SIGXFSZ, SIG_IGN);
              const rlimit lim{4096, 4096};
              if (::setrlimit(RLIMIT_FSIZE, &lim) != 0) return 77;
              return mv::writeFileAtomically(f, big).value() == EFBIG ? 0 : 1;
          }},
-        {"folder made read-only meanwhile", [&](const std::string& d, const std::string& f) {
+        {"folder made read-only meanwhile",
+         [&](const std::string& d, const std::string& f) {
              return runUnprivileged([&] {
-                 const std::error_code ec = mv::updateFileAtomically(f, [&](const std::string& cur, bool) {
-                     ::chmod(d.c_str(), 0555);
-                     return std::optional<std::string>(cur + "x=1\n");
-                 });
+                 const std::error_code ec =
+                     mv::updateFileAtomically(f, [&](const std::string& cur, bool) {
+                         ::chmod(d.c_str(), 0555);
+                         return std::optional<std::string>(cur + "x=1\n");
+                     });
                  return ec.value() == EACCES ? 0 : 1;
              });
          }},
-        {"disk full", [&](const std::string& d, const std::string& f) {
-             if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        {"disk full",
+         [&](const std::string& d, const std::string& f) {
+             if (::unshare(CLONE_NEWNS) != 0 ||
+                 ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                  ::mount("tmpfs", d.c_str(), "tmpfs", 0, "size=256k") != 0)
                  return 77;
              writeBytes(f, old);
@@ -266,7 +279,8 @@ TEST(AtomicFile, KilledWriterLeavesOldOrNewContentNeverPart) {
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
         const std::string now = readBytes(f);
-        EXPECT_TRUE(possible.count(now)) << "round " << round << ": " << now.size() << " bytes of mixed content";
+        EXPECT_TRUE(possible.count(now))
+            << "round " << round << ": " << now.size() << " bytes of mixed content";
     }
 }
 

@@ -25,7 +25,10 @@ TEST(CodePage, Utf8SteppingAndBrokenSequences) {
     EXPECT_EQ(cp.charLength(s, 0), 3u);
     EXPECT_EQ(cp.charLength(s, 3), 1u);
     // A truncated sequence steps one byte at a time instead of swallowing the next character.
-    EXPECT_EQ(cp.charLength("\xE8\x81" "a", 0), 1u);
+    EXPECT_EQ(cp.charLength("\xE8\x81"
+                            "a",
+                            0),
+              1u);
     EXPECT_EQ(cp.utf16Length("😀"), 2u);
 }
 
@@ -37,7 +40,11 @@ TEST(CodePage, ConvertsBothWaysAndRefusesWhatCp932Lacks) {
     EXPECT_TRUE(CodePage::cp932().isValid(kHyoujiSjis));
     EXPECT_FALSE(CodePage::utf8().isValid(kHyoujiSjis));
     // Malformed input decodes to replacement characters, never to nothing.
-    EXPECT_EQ(CodePage::utf8().decode("a\xFF" "b").size(), 3u);
+    EXPECT_EQ(CodePage::utf8()
+                  .decode("a\xFF"
+                          "b")
+                  .size(),
+              3u);
 }
 
 TEST(CodePage, CaseInsensitiveComparison) {
@@ -57,7 +64,8 @@ TEST(CodePage, ActiveFollowsOverride) {
 
 TEST(CodePage, ALeadingZeroWidthNoBreakSpaceIsACharacterNotAByteOrderMark) {
     // A name or value may begin with U+FEFF; dropping it would name another file.
-    const std::string zwnbsp = "\xEF\xBB\xBF" "abc";
+    const std::string zwnbsp = "\xEF\xBB\xBF"
+                               "abc";
     EXPECT_EQ(CodePage::utf8().toQString(zwnbsp).size(), 4);
     EXPECT_EQ(CodePage::utf8().fromQString(CodePage::utf8().toQString(zwnbsp)), zwnbsp);
     EXPECT_EQ(CodePage::cp932().fromUtf8(zwnbsp), std::nullopt); // CP932 has no such character

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::error_code errnoCode(int err) { return std::error_code(err, std::generic_category()); }
+std::error_code errnoCode(int err) {
+    return std::error_code(err, std::generic_category());
+}
 
 TEST(ReasonText, EachKnownErrnoHasItsJapaneseReason) {
     struct Case {
@@ -55,8 +57,9 @@ TEST(ReasonText, OtherCodesShowTheirNumberAndTheSystemsWording) {
 }
 
 TEST(ReasonText, FileErrorNamesThePathThenTheReason) {
-    EXPECT_EQ(mv::fileError("/f/新しいフォルダ", errnoCode(EEXIST)).text(),
-              QStringLiteral("/f/新しいフォルダ: 同じ名前のファイルまたはフォルダーが既にあります。"));
+    EXPECT_EQ(
+        mv::fileError("/f/新しいフォルダ", errnoCode(EEXIST)).text(),
+        QStringLiteral("/f/新しいフォルダ: 同じ名前のファイルまたはフォルダーが既にあります。"));
 }
 
 TEST(IgnoreFailure, SwallowsWhatTheWorkThrowsAndRunsItOnce) {

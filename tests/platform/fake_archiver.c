@@ -1,2 +1,4 @@
 /* A stand-in archiver library for loader tests. */
-int FakeGetVersion(void) { return 123; }
+int FakeGetVersion(void) {
+    return 123;
+}

@@ -49,7 +49,7 @@ TEST(FileAttr, AttributeWordFromModeAndStoredValue) {
     struct Case {
         const char* name;
         mode_t mode;
-        std::string stored; // empty: no attribute
+        std::string stored;    // empty: no attribute
         uint32_t root, nobody; // the word as root and as another user sees it
     } const cases[] = {
         {"plain file", 0644, "", 0x20, 0x21},
@@ -72,7 +72,8 @@ TEST(FileAttr, AttributeWordFromModeAndStoredValue) {
             GTEST_SKIP() << "no user extended attributes on this file system";
         }
         if (!c.stored.empty()) {
-            ASSERT_EQ(::setxattr(f.c_str(), "user.DOSATTRIB", c.stored.data(), c.stored.size(), 0), 0);
+            ASSERT_EQ(::setxattr(f.c_str(), "user.DOSATTRIB", c.stored.data(), c.stored.size(), 0),
+                      0);
         }
         ::chmod(f.c_str(), c.mode);
         EXPECT_EQ(fa::get(f), c.root);

@@ -2,8 +2,8 @@
 #include "platform/profile.h"
 #include "support/TestFiles.h"
 
-#include <gtest/gtest.h>
 #include <climits>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 
@@ -51,22 +51,26 @@ TEST(ProfileRead, WindowsMatchingRules) {
 
 // Names step over double-byte characters: a second byte is neither folded nor taken for "]".
 TEST(ProfileRead, DoubleByteNamesInShiftJis) {
-    const std::string ini = "[" + kA + "]\r\n" + kA + "=a\r\n" + kDi + "=di\r\n"
-                            "[" + kDi + "]\r\nk=sec-di\r\n"
-                            "[x" + kZo + "]\r\nk=zo\r\n"
+    const std::string ini = "[" + kA + "]\r\n" + kA + "=a\r\n" + kDi +
+                            "=di\r\n"
+                            "[" +
+                            kDi +
+                            "]\r\nk=sec-di\r\n"
+                            "[x" +
+                            kZo +
+                            "]\r\nk=zo\r\n"
                             "[y]\r\nk\x83=stray\r\n";
-    struct Case { std::string section, key, want; } cases[] = {
-        {kA, kA, "a"},
-        {kA, kDi, "di"},
-        {kDi, "k", "sec-di"},
-        {kDi, "K", "sec-di"},
-        {"x" + kZo, "k", "zo"},
-        {"x\x83", "k", "none"}, // a match that would end inside ゾ
-        {"x", "k", "none"},
-        {"y", "k\x83", "stray"}, // a lead byte before "=" does not swallow it
+    struct Case {
+        std::string section, key, want;
+    } cases[] = {
+        {kA, kA, "a"},          {kA, kDi, "di"},         {kDi, "k", "sec-di"}, {kDi, "K", "sec-di"},
+        {"x" + kZo, "k", "zo"}, {"x\x83", "k", "none"},  // a match that would end inside ゾ
+        {"x", "k", "none"},     {"y", "k\x83", "stray"}, // a lead byte before "=" does not swallow
+                                                         // it
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(pf::readValue(ini, c.section, c.key, "none", kSjis), c.want) << c.section << "/" << c.key;
+        EXPECT_EQ(pf::readValue(ini, c.section, c.key, "none", kSjis), c.want)
+            << c.section << "/" << c.key;
     }
     // Writing one of a pair never touches the other.
     EXPECT_EQ(pf::writeValue("[s]\r\n" + kA + "=1\r\n", "s", kDi, "2", kSjis),
@@ -77,23 +81,30 @@ TEST(ProfileRead, DoubleByteNamesInShiftJis) {
 
 TEST(ProfileRead, BufferCutNeverSplitsACharacter) {
     const std::string k2045(2045, 'x'), k2046(2046, 'x');
-    struct Case { std::string value; const CodePage& cp; std::string want; } cases[] = {
+    struct Case {
+        std::string value;
+        const CodePage& cp;
+        std::string want;
+    } cases[] = {
         {std::string(3000, 'x'), kUtf8, std::string(2047, 'x')},
-        {k2046 + kA + "z", kSjis, k2046},              // the cut falls inside ア
-        {k2045 + kA + "z", kSjis, k2045 + kA},         // ア ends at the cut
-        {k2046 + "\x83", kSjis, k2046 + "\x83"},       // a lone lead byte is whole
-        {k2045 + "表", kUtf8, k2045},                  // inside a three-byte character
+        {k2046 + kA + "z", kSjis, k2046},                 // the cut falls inside ア
+        {k2045 + kA + "z", kSjis, k2045 + kA},            // ア ends at the cut
+        {k2046 + "\x83", kSjis, k2046 + "\x83"},          // a lone lead byte is whole
+        {k2045 + "表", kUtf8, k2045},                     // inside a three-byte character
         {"123456789\xFF" + std::string(3000, 'y'), kUtf8, // a broken byte is a character of its own
          "123456789\xFF" + std::string(2037, 'y')},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(pf::readValue("[s]\nk=" + c.value + "\n", "s", "k", "", c.cp), c.want);
     }
-    EXPECT_EQ(pf::readValue("[s]\nk=" + k2046 + kA + "\n", "s", "k", "", kSjis, pf::kWhole).size(), 2048u);
+    EXPECT_EQ(pf::readValue("[s]\nk=" + k2046 + kA + "\n", "s", "k", "", kSjis, pf::kWhole).size(),
+              2048u);
 }
 
 TEST(ProfileWrite, CreatesAppendsInsertsAndReplaces) {
-    struct Case { std::string text, section, key, value, want; } cases[] = {
+    struct Case {
+        std::string text, section, key, value, want;
+    } cases[] = {
         {"", "Comment", "Comment", "hi", "[Comment]\r\nComment=hi\r\n"},
         // Missing section at the end; the unterminated last line gets its break first.
         {"[A]\r\nx=1", "B", "k", "v", "[A]\r\nx=1\r\n[B]\r\nk=v\r\n"},
@@ -164,7 +175,8 @@ TEST(ProfileFile, Utf16FilesReadAndWriteInUtf16) {
     {
         ActiveCodePage acp(kSjis);
         const std::string sjisName = "\x96\xBC\x91\x4F"; // 名前
-        EXPECT_EQ(pf::readString(path, "\x90\xDD\x92\xE8", sjisName, ""), "\x92\x6C??"); // 値, then ? for each half of 😀
+        EXPECT_EQ(pf::readString(path, "\x90\xDD\x92\xE8", sjisName, ""),
+                  "\x92\x6C??"); // 値, then ? for each half of 😀
         ASSERT_EQ(pf::writeString(path, "B", "k", "\x83\x41"), std::error_code());
         EXPECT_EQ(mvtest::readBytes(path), utf16("[設定]\r\n名前=値😀\r\n新=x\r\n[B]\r\nk=ア\r\n"));
     }
@@ -182,7 +194,8 @@ TEST(ProfileFile, WriteIntoReadOnlyFolderFailsAndKeepsTheFile) {
     mvtest::writeBytes(path, "[A]\nk=old\n");
     ::chmod(path.c_str(), 0666);
     ::chmod(dir.path().c_str(), 0555);
-    const int rc = mvtest::runUnprivileged([&] { return pf::writeString(path, "A", "k", "new") ? 0 : 1; });
+    const int rc =
+        mvtest::runUnprivileged([&] { return pf::writeString(path, "A", "k", "new") ? 0 : 1; });
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(mvtest::readBytes(path), "[A]\nk=old\n");
 }
@@ -203,15 +216,36 @@ TEST(ProfileFile, UnreadableFileIsNotReplaced) {
 }
 
 TEST(ProfileInteger, SignsPrefixesAndRange) {
-    struct Case { const char* text; long long want; } cases[] = {
-        {"42", 42}, {" 42\t", 42}, {"-7", -7}, {"+0x20", 32}, {"0X1f", 31}, {"$10", 16},
+    struct Case {
+        const char* text;
+        long long want;
+    } cases[] = {
+        {"42", 42},
+        {" 42\t", 42},
+        {"-7", -7},
+        {"+0x20", 32},
+        {"0X1f", 31},
+        {"$10", 16},
         {"-$10", -16},
-        {"9223372036854775807", LLONG_MAX}, {"9223372036854775808", 5},
-        {"-9223372036854775808", LLONG_MIN}, {"-9223372036854775809", 5},
-        {"-0x8000000000000000", LLONG_MIN}, {"0x8000000000000000", 5},
-        {"--9223372036854775808", 5}, {"+-1", 5}, {"-+1", 5}, {"--1", 5}, {"0x-1", 5},
-        {"$-1", 5}, {"- 1", 5},
-        {"abc", 5}, {"", 5}, {"-", 5}, {"0x", 5}, {"$", 5}, {"12abc", 5},
+        {"9223372036854775807", LLONG_MAX},
+        {"9223372036854775808", 5},
+        {"-9223372036854775808", LLONG_MIN},
+        {"-9223372036854775809", 5},
+        {"-0x8000000000000000", LLONG_MIN},
+        {"0x8000000000000000", 5},
+        {"--9223372036854775808", 5},
+        {"+-1", 5},
+        {"-+1", 5},
+        {"--1", 5},
+        {"0x-1", 5},
+        {"$-1", 5},
+        {"- 1", 5},
+        {"abc", 5},
+        {"", 5},
+        {"-", 5},
+        {"0x", 5},
+        {"$", 5},
+        {"12abc", 5},
         {"99999999999999999999999", 5},
     };
     for (const Case& c : cases) {

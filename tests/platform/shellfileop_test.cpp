@@ -326,7 +326,8 @@ TEST(ShellCopyMove, FolderWithAnUnreadableFileLosesNothing) {
             auto r = shell(c.func, {src + "/F"}, {c.to}, mv::FOF_ALLOWUNDO);
             if (r.code != EACCES || dialogs.asked.size() != 1) return 1;
             if (!dialogs.asked[0].text.contains(QStringLiteral("secret.url"))) return 2;
-            if (readBytes(c.to + "/F/a.url") != "URL=a.url" || readBytes(c.to + "/F/z.url") != "URL=z.url")
+            if (readBytes(c.to + "/F/a.url") != "URL=a.url" ||
+                readBytes(c.to + "/F/z.url") != "URL=z.url")
                 return 3;
             if (exists(c.to + "/F/secret.url") || hasTempLeftovers(c.to + "/F")) return 4;
             const bool moved = c.func == mv::FO_MOVE;
@@ -464,7 +465,8 @@ TEST(ShellMoveAcross, FilesAreCopiedThenDeletedAndFailuresUndoTheCopy) {
     const int rc = runUnprivileged([&] {
         ScriptedDialogs inner;
         inner.answers = {mbOK};
-        auto locked = shell(mv::FO_MOVE, {home / "locked/keep.url"}, {other.path()}, mv::FOF_ALLOWUNDO);
+        auto locked =
+            shell(mv::FO_MOVE, {home / "locked/keep.url"}, {other.path()}, mv::FOF_ALLOWUNDO);
         if (locked.code != EACCES) return 1;
         return exists(other.path() + "/keep.url") || hasTempLeftovers(other.path()) ? 2 : 0;
     });

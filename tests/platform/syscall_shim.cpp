@@ -15,8 +15,7 @@ std::vector<Event>& record() {
     return r;
 }
 
-template <typename F>
-F next(const char* name) {
+template <typename F> F next(const char* name) {
     void* f = ::dlsym(RTLD_NEXT, name);
     if (!f) {
         std::fprintf(stderr, "syscall shim: no %s in the C library\n", name);
@@ -27,7 +26,9 @@ F next(const char* name) {
 
 } // namespace
 
-const std::vector<Event>& events() { return record(); }
+const std::vector<Event>& events() {
+    return record();
+}
 
 void reset() {
     record().clear();
@@ -53,8 +54,9 @@ int fsync(int fd) {
             }
         const int r = real(fd);
         if (r == 0)
-            shim::record().push_back({S_ISDIR(st.st_mode) ? shim::Event::FsyncFolder : shim::Event::FsyncFile,
-                                      st.st_dev, st.st_ino});
+            shim::record().push_back(
+                {S_ISDIR(st.st_mode) ? shim::Event::FsyncFolder : shim::Event::FsyncFile, st.st_dev,
+                 st.st_ino});
         return r;
     }
     return real(fd);
@@ -73,7 +75,8 @@ int rename(const char* from, const char* to) {
 }
 
 int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
-    static const auto real = shim::next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
+    static const auto real =
+        shim::next<int (*)(int, const char*, int, const char*, unsigned)>("renameat2");
     if (shim::renameFault)
         if (const int err = shim::renameFault(from, to)) {
             errno = err;
@@ -92,7 +95,8 @@ ssize_t read(int fd, void* buf, size_t count) {
 }
 
 int fsetxattr(int fd, const char* name, const void* value, size_t size, int flags) {
-    static const auto real = shim::next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr");
+    static const auto real =
+        shim::next<int (*)(int, const char*, const void*, size_t, int)>("fsetxattr");
     if (shim::xattrFault)
         if (const int err = shim::xattrFault(name)) {
             errno = err;

@@ -1,8 +1,8 @@
 #pragma once
 // Test seam for the calls whose effect cannot be seen from outside (flushes, the order of
 // rename and flush, what a comparison reads). syscall_shim.cpp replaces fsync, rename,
-// renameat2, read, fsetxattr and fchmod in the one test executable it is linked into: every call is forwarded
-// to the C library, recorded, and can be made to fail.
+// renameat2, read, fsetxattr and fchmod in the one test executable it is linked into: every call is
+// forwarded to the C library, recorded, and can be made to fail.
 
 #include <functional>
 #include <sys/stat.h>

@@ -224,11 +224,13 @@ TEST(Trash, FailingHomeTrashDoesNotFallThroughToTheTopdirTrash) {
         const char* name;
         std::function<void(const std::string& home)> breakHome;
     } const cases[] = {
-        {"the trash is a file", [](const std::string& h) {
+        {"the trash is a file",
+         [](const std::string& h) {
              fs::create_directories(h + "/.local/share");
              writeBytes(h + "/.local/share/Trash", "");
          }},
-        {"a loop of links on the way", [](const std::string& h) {
+        {"a loop of links on the way",
+         [](const std::string& h) {
              fs::create_directory_symlink("loop", h + "/loop");
              fs::create_directory_symlink("loop", h + "/.local");
          }},
@@ -314,7 +316,8 @@ TEST(Trash, OtherFileSystemUsesItsTopdirTrashWithRelativePath) {
     ASSERT_EQ(ec, std::error_code()) << ec.message();
     EXPECT_EQ(t->file.rfind(trash + "/files/", 0), 0u) << t->file;
     const std::string info = readBytes(t->info);
-    EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(top.size() + 1) + "/x y.url") + "\n"),
+    EXPECT_NE(info.find("\nPath=" + mv::trash::encodePath(dir.substr(top.size() + 1) + "/x y.url") +
+                        "\n"),
               std::string::npos)
         << info;
     EXPECT_EQ(readBytes(t->file), "shm");

@@ -74,7 +74,8 @@ public:
         queue.pop_front();
         return value;
     }
-    std::optional<QString> inputBox(const QString& caption, const QString&, const QString&) override {
+    std::optional<QString> inputBox(const QString& caption, const QString&,
+                                    const QString&) override {
         if (inputs.empty()) {
             ADD_FAILURE() << "unexpected input box: " << caption.toStdString();
             return std::nullopt;

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <string>
 #include <grp.h>
 #include <set>
 #include <sstream>
+#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,7 +26,9 @@ public:
         // Undo read-only folders so the tree can be removed.
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_directory(ec)) std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+            if (it->is_directory(ec))
+                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(path_, ec);
     }
     const std::string& path() const { return path_; }
@@ -83,9 +85,9 @@ public:
             }
             fields >> type;
             static const std::set<std::string> pseudo = {
-                "proc", "sysfs", "cgroup", "cgroup2", "devpts", "devtmpfs", "mqueue", "securityfs",
-                "debugfs", "tracefs", "bpf", "pstore", "configfs", "fusectl", "hugetlbfs",
-                "autofs", "binfmt_misc", "efivarfs", "nsfs"};
+                "proc",       "sysfs",   "cgroup",      "cgroup2",  "devpts", "devtmpfs", "mqueue",
+                "securityfs", "debugfs", "tracefs",     "bpf",      "pstore", "configfs", "fusectl",
+                "hugetlbfs",  "autofs",  "binfmt_misc", "efivarfs", "nsfs"};
             if (pseudo.count(type) || ("," + options + ",").find(",ro,") != std::string::npos)
                 continue;
             mount = unescape(mount);
@@ -118,7 +120,8 @@ private:
     static std::string unescape(const std::string& s) {
         std::string out;
         for (size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == '\\' && i + 3 < s.size() && std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
+            if (s[i] == '\\' && i + 3 < s.size() &&
+                std::isdigit(static_cast<unsigned char>(s[i + 1]))) {
                 out += static_cast<char>(std::stoi(s.substr(i + 1, 3), nullptr, 8));
                 i += 3;
             } else {
@@ -132,7 +135,8 @@ private:
 
 // Opens a folder (and its parents up to /tmp) for the unprivileged user.
 inline void shareWithEveryone(const std::string& path) {
-    std::filesystem::permissions(path, std::filesystem::perms::all, std::filesystem::perm_options::replace);
+    std::filesystem::permissions(path, std::filesystem::perms::all,
+                                 std::filesystem::perm_options::replace);
 }
 
 } // namespace mvtest

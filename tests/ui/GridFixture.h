@@ -3,8 +3,8 @@
 // one other control to move the focus to.
 
 #include "platform/codepage.h"
-#include "ui/JapaneseFonts.h"
 #include "ui/CheckBoxGrid.h"
+#include "ui/JapaneseFonts.h"
 
 #include <QApplication>
 #include <QKeyEvent>

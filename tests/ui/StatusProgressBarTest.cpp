@@ -1,6 +1,6 @@
 // Placement of the progress bar in a status-bar panel.
-#include "support/WaitFor.h"
 #include "ui/StatusProgressBar.h"
+#include "support/WaitFor.h"
 
 #include <QMainWindow>
 #include <QTest>
@@ -49,7 +49,8 @@ TEST_F(StatusProgressBar, LastPanelRunsToTheRightEdge) {
     EXPECT_EQ(placed.width(), statusBar->width() - 102);
     // The window is laid out by Qt after the fact; the bar follows the status bar's width.
     window->resize(900, 494);
-    ASSERT_TRUE(mvtest::waitFor([&] { return bar->geometry().width() == statusBar->width() - 102; }, 5000));
+    ASSERT_TRUE(
+        mvtest::waitFor([&] { return bar->geometry().width() == statusBar->width() - 102; }, 5000));
 }
 
 TEST_F(StatusProgressBar, MiddlePanelOfThree) {

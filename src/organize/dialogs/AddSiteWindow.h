@@ -49,7 +49,6 @@ protected:
 private:
     // Raises mv::Error when the file cannot be written.
     void AddFavorite();
-
 };
 
 } // namespace mv

@@ -92,6 +92,8 @@ void TfrmProperty::Button1Click() {
     hide();
 }
 
-void TfrmProperty::Opened() { txtName->setFocus(); }
+void TfrmProperty::Opened() {
+    txtName->setFocus();
+}
 
 } // namespace mv

@@ -96,6 +96,8 @@ QString RootFolderPath(const QString& rootText) {
     return QDir::cleanPath(QFileInfo(rootText).absoluteFilePath());
 }
 
-QString FavoritesFolderPath() { return favoritesFolderPath(); }
+QString FavoritesFolderPath() {
+    return favoritesFolderPath();
+}
 
 } // namespace mv

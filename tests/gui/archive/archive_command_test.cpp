@@ -16,10 +16,12 @@ namespace {
 // The names the archive holds, as bsdtar lists them (Japanese names converted from CP932).
 QStringList archiveNames(const std::string& archive) {
     QProcess p;
-    p.start(QStringLiteral("bsdtar"), {QStringLiteral("--options"), QStringLiteral("hdrcharset=CP932"),
-                                       QStringLiteral("-tf"), QString::fromStdString(archive)});
+    p.start(QStringLiteral("bsdtar"),
+            {QStringLiteral("--options"), QStringLiteral("hdrcharset=CP932"), QStringLiteral("-tf"),
+             QString::fromStdString(archive)});
     p.waitForFinished(30000);
-    QStringList names = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QStringList names =
+        QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     names.removeIf([](const QString& n) { return n.endsWith(u'/'); }); // folder entries
     names.sort();
     return names;
@@ -46,7 +48,8 @@ TEST_F(ArchiveCommand, MissingLibraryIsReportedAndNothingWritten) {
     form->Action("TBArchive")->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
-    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("UNLHA32.DLLが無いか使用中のため、利用できません。"));
+    EXPECT_EQ(dialogs.asked[0].text,
+              QStringLiteral("UNLHA32.DLLが無いか使用中のため、利用できません。"));
     EXPECT_FALSE(std::filesystem::exists(archive));
 }
 
@@ -70,7 +73,8 @@ TEST_F(ArchiveCommand, PacksEveryVisibleFavoriteWithItsFolders) {
     writeFavorite(".hiddenfolder/kept.url", "http://k/");
     writeFavorite("secret.url", "http://s/");
     mvtest::writeBytes(favorites + "/notes.txt", "not a favorite");
-    const bool hidden = !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    const bool hidden =
+        !mv::fileattr::set(favorites + "/secret.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     ::symlink(favorites.c_str(), (favorites + "/loop").c_str());
 
     mv::library::setSearchFolderForTesting(LHA_LIBRARY_FOLDER);
@@ -84,7 +88,8 @@ TEST_F(ArchiveCommand, PacksEveryVisibleFavoriteWithItsFolders) {
     form->Action("TBArchive")->trigger();
     ASSERT_TRUE(std::filesystem::exists(archive));
     QStringList expected{QStringLiteral(".hiddenfolder/kept.url"), QStringLiteral("a.url"),
-                         QStringLiteral("ニュース/経済/nikkei.url"), QStringLiteral("日本語のサイト.url")};
+                         QStringLiteral("ニュース/経済/nikkei.url"),
+                         QStringLiteral("日本語のサイト.url")};
     if (!hidden) expected << QStringLiteral("secret.url");
     expected.sort();
     EXPECT_EQ(archiveNames(archive), expected);
@@ -92,8 +97,9 @@ TEST_F(ArchiveCommand, PacksEveryVisibleFavoriteWithItsFolders) {
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Warning);
     EXPECT_EQ(dialogs.asked[0].text,
-              QStringLiteral("%1 件のお気に入りを圧縮しました。\r\n%2\r\n\r\n次の 1 件は入れられませんでした:"
-                             "\r\nloop: フォルダへのリンクはたどりません")
+              QStringLiteral(
+                  "%1 件のお気に入りを圧縮しました。\r\n%2\r\n\r\n次の 1 件は入れられませんでした:"
+                  "\r\nloop: フォルダへのリンクはたどりません")
                   .arg(expected.size())
                   .arg(QString::fromStdString(archive)));
 }
@@ -115,7 +121,8 @@ TEST_F(ArchiveCommand, AnExistingArchiveIsUpdatedOrReplacedAsTheUserChooses) {
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Information);
     EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("2 件のお気に入りを圧縮しました。\r\n") + name);
-    EXPECT_EQ(archiveNames(archive), (QStringList{QStringLiteral("a.url"), QStringLiteral("b.url")}));
+    EXPECT_EQ(archiveNames(archive),
+              (QStringList{QStringLiteral("a.url"), QStringLiteral("b.url")}));
 
     std::filesystem::remove(favorites + "/b.url");
     writeFavorite("c.url", "http://c/");
@@ -123,7 +130,8 @@ TEST_F(ArchiveCommand, AnExistingArchiveIsUpdatedOrReplacedAsTheUserChooses) {
     run(mv::mbCancel); // cancelled at the question: the archive is as it was
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Confirmation);
-    EXPECT_TRUE(dialogs.asked[0].text.startsWith(QStringLiteral("「") + name + QStringLiteral("」は既にあります。")))
+    EXPECT_TRUE(dialogs.asked[0].text.startsWith(QStringLiteral("「") + name +
+                                                 QStringLiteral("」は既にあります。")))
         << dialogs.asked[0].text.toStdString();
     EXPECT_EQ(dialogs.asked[0].buttons, unsigned{mv::mbYes | mv::mbNo | mv::mbCancel});
     EXPECT_EQ(mvtest::readBytes(archive), before);
@@ -132,7 +140,8 @@ TEST_F(ArchiveCommand, AnExistingArchiveIsUpdatedOrReplacedAsTheUserChooses) {
     EXPECT_EQ(archiveNames(archive), (QStringList{QStringLiteral("a.url"), QStringLiteral("b.url"),
                                                   QStringLiteral("c.url")}));
     run(mv::mbNo); // replace: what the folder holds now, and no scratch folder left behind
-    EXPECT_EQ(archiveNames(archive), (QStringList{QStringLiteral("a.url"), QStringLiteral("c.url")}));
+    EXPECT_EQ(archiveNames(archive),
+              (QStringList{QStringLiteral("a.url"), QStringLiteral("c.url")}));
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("2 件のお気に入りを圧縮しました。\r\n") + name);
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -158,9 +167,10 @@ TEST_F(ArchiveCommand, ReplacingWithNothingToPackKeepsTheOldArchive) {
     form->Action("TBArchive")->trigger();
     EXPECT_EQ(mvtest::readBytes(archive), before);
     ASSERT_EQ(dialogs.asked.size(), 2u);
-    EXPECT_EQ(dialogs.asked[1].text,
-              QStringLiteral("圧縮できるお気に入りがありませんでした。次のものは入れられませんでした:\r\n"
-                             "pipe.url: 通常のファイルではありません"));
+    EXPECT_EQ(
+        dialogs.asked[1].text,
+        QStringLiteral("圧縮できるお気に入りがありませんでした。次のものは入れられませんでした:\r\n"
+                       "pipe.url: 通常のファイルではありません"));
 }
 
 // A favorites folder as people have them, in both code pages the program runs in.
@@ -176,7 +186,8 @@ protected:
 TEST_P(ArchiveRealFolder, PacksWhatCanBeReadAndNamesTheRest) {
     const std::string acp = GetParam();
     ::setenv("MARKVANE_ACP", acp.c_str(), 1);
-    mv::CodePage::setActiveForTesting(acp == "932" ? &mv::CodePage::cp932() : &mv::CodePage::utf8());
+    mv::CodePage::setActiveForTesting(acp == "932" ? &mv::CodePage::cp932()
+                                                   : &mv::CodePage::utf8());
     std::filesystem::create_directories(favorites + "/ニュース");
     std::filesystem::create_directories(favorites + "/d\" \"");
     const QStringList good{QStringLiteral("Say \"hi\" now.url"), QStringLiteral("d\" \"/x.url"),
@@ -198,13 +209,17 @@ TEST_P(ArchiveRealFolder, PacksWhatCanBeReadAndNamesTheRest) {
     ASSERT_EQ(dialogs.asked.size(), 1u);
     const QString text = dialogs.asked[0].text;
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Warning) << text.toStdString();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("5 件のお気に入りを圧縮しました。\r\n"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\ndead.url: リンク先がありません"))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\nfifo.url: 通常のファイルではありません"))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("5 件のお気に入りを圧縮しました。\r\n")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\ndead.url: リンク先がありません")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nfifo.url: 通常のファイルではありません")))
+        << text.toStdString();
     const bool fooKept = archiveNames(archive).contains(QStringLiteral("Foo.url"));
     const QString twin = fooKept ? QStringLiteral("foo.url") : QStringLiteral("Foo.url");
     const QString kept = fooKept ? QStringLiteral("Foo.url") : QStringLiteral("foo.url");
-    EXPECT_TRUE(text.contains(QStringLiteral("\r\n%1: 大文字と小文字だけが違う「%2」を入れました").arg(twin, kept)))
+    EXPECT_TRUE(text.contains(
+        QStringLiteral("\r\n%1: 大文字と小文字だけが違う「%2」を入れました").arg(twin, kept)))
         << text.toStdString();
 
     QStringList expected = good;
@@ -248,5 +263,7 @@ TEST_F(ArchiveCommand, AFailedPackingIsReported) {
     form->Action("TBArchive")->trigger();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
-    EXPECT_TRUE(dialogs.asked[0].text.startsWith(QStringLiteral("圧縮ファイルを作成できませんでした"))) << dialogs.asked[0].text.toStdString();
+    EXPECT_TRUE(
+        dialogs.asked[0].text.startsWith(QStringLiteral("圧縮ファイルを作成できませんでした")))
+        << dialogs.asked[0].text.toStdString();
 }

@@ -3,10 +3,10 @@
 // Each window is shown over a sample favorites folder and grabbed from the X server.
 
 #include "app/AppSetup.h"
+#include "app/MainWindow.h"
 #include "app/SecondaryWindows.h"
 #include "app/SettingsFile.h"
 #include "app/ShellTreeView.h"
-#include "app/MainWindow.h"
 #include "organize/dialogs/FolderDialogWindow.h"
 #include "organize/dialogs/FolderTree.h"
 #include "organize/dialogs/SelectFolderDialog.h"
@@ -93,9 +93,11 @@ int main(int argc, char** argv) {
     // A date as typed into its cell.
     grid.setCol(3);
     grid.setEditorMode(true);
-    if (QLineEdit* editor = grid.InplaceEditor()) editor->setText(QStringLiteral("Mon, 07 Dec 2026 09:00:00 GMT"));
+    if (QLineEdit* editor = grid.InplaceEditor())
+        editor->setText(QStringLiteral("Mon, 07 Dec 2026 09:00:00 GMT"));
     grid.setEditorMode(false);
-    while (!form.Action("TB_Property")->isEnabled()) settle();
+    while (!form.Action("TB_Property")->isEnabled())
+        settle();
     form.Action("TB_Property")->trigger();
     windows.frmProperty->txtComment->setPlainText(QStringLiteral("天気予報\n週間予報も見られます"));
     shoot(windows.frmProperty, "dialog-property.png");

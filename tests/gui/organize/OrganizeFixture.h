@@ -29,13 +29,15 @@ protected:
     void mark(const std::string& siteName) { setMark(rowOf(siteName)); }
     std::vector<std::string> siteNames() {
         std::vector<std::string> names;
-        for (int r = 1; r < grid().RowCount(); ++r) names.push_back(cell(1, r));
+        for (int r = 1; r < grid().RowCount(); ++r)
+            names.push_back(cell(1, r));
         std::sort(names.begin(), names.end());
         return names;
     }
     std::vector<std::string> filesIn(const std::string& folder) {
         std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }

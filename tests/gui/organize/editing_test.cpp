@@ -6,10 +6,12 @@ using mvtest::OrganizeTest;
 using mvtest::readBytes;
 
 TEST_F(OrganizeTest, OneEditReachesOnlyItsOwnFile) {
-    for (int i = 1; i <= 6; ++i) writeFavorite("site" + std::to_string(i) + ".url", "http://s" + std::to_string(i) + "/");
+    for (int i = 1; i <= 6; ++i)
+        writeFavorite("site" + std::to_string(i) + ".url", "http://s" + std::to_string(i) + "/");
     open();
     std::map<std::string, std::string> before;
-    for (const auto& name : filesIn(favorites)) before[name] = readBytes(favorites + "/" + name);
+    for (const auto& name : filesIn(favorites))
+        before[name] = readBytes(favorites + "/" + name);
 
     const std::string file3 = cell(1, 3) + ".url";
     type(2, 3, "https://changed.example/");
@@ -77,14 +79,17 @@ TEST_F(OrganizeTest, AFavoriteDeletedBehindTheProgramsBackIsNotRecreated) {
 }
 
 TEST_F(OrganizeTest, SortingMovesWholeRowsWithTheirColour) {
-    for (const char* n : {"b", "A", "a", "C"}) writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
-    const bool hidden = !mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
+    for (const char* n : {"b", "A", "a", "C"})
+        writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
+    const bool hidden =
+        !mv::fileattr::set(favorites + "/b.url", mv::fileattr::Archive | mv::fileattr::Hidden);
     open();
     mark("C");
     type(3, rowOf("C"), "date of C");
     form->Action("TB_SortBySite")->trigger();
     std::vector<std::string> order;
-    for (int r = 1; r < 5; ++r) order.push_back(cell(1, r));
+    for (int r = 1; r < 5; ++r)
+        order.push_back(cell(1, r));
     EXPECT_TRUE((order[0] == "A" && order[1] == "a") || (order[0] == "a" && order[1] == "A"));
     EXPECT_EQ(order[2], "b");
     EXPECT_EQ(order[3], "C");
@@ -109,7 +114,8 @@ TEST_F(OrganizeTest, CheckMarkCommands) {
     form->Action("TB_CheckChange")->trigger();
     EXPECT_EQ(cell(0, 1), "0");
     EXPECT_EQ(cell(0, 2), "1");
-    EXPECT_EQ(listed().CheckedPaths(), std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
+    EXPECT_EQ(listed().CheckedPaths(),
+              std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
     form->Action("TB_CheckChange")->trigger();
     EXPECT_EQ(cell(0, 1), "1");
     EXPECT_EQ(cell(0, 2), "0");
@@ -124,5 +130,6 @@ TEST_F(OrganizeTest, CheckMarkCommands) {
     EXPECT_FALSE(listed().AnyChecked());
     // A click on a check box marks its favorite.
     setMark(2);
-    EXPECT_EQ(listed().CheckedPaths(), std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
+    EXPECT_EQ(listed().CheckedPaths(),
+              std::vector<std::string>{favorites + "/" + cell(1, 2) + ".url"});
 }

@@ -10,7 +10,9 @@ TEST_F(OrganizeTest, NewFolder) {
     dialogs.answers = {mv::mbOK};
     trigger("TB_Folder_New");
     ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"));
+    EXPECT_EQ(
+        dialogs.asked[0].text,
+        QStringLiteral("フォルダ名が入力されなかったため、\r\nフォルダの作成をキャンセルしました"));
 
     dialogs.inputs = {QStringLiteral("新しいフォルダ -x \"q\"")};
     trigger("TB_Folder_New");
@@ -27,8 +29,9 @@ TEST_F(OrganizeTest, NewFolder) {
         dialogs.answers = {mv::mbOK};
         trigger("TB_Folder_New");
         ASSERT_EQ(dialogs.asked.size(), 2u) << name;
-        EXPECT_EQ(dialogs.asked[1].text, QString::fromStdString(favorites + "/missing/child") +
-                                             QStringLiteral(": 指定されたファイルが見つかりません。."));
+        EXPECT_EQ(dialogs.asked[1].text,
+                  QString::fromStdString(favorites + "/missing/child") +
+                      QStringLiteral(": 指定されたファイルが見つかりません。."));
         dialogs.asked.pop_back();
     }
     EXPECT_EQ(filesIn(favorites), std::vector<std::string>{"新しいフォルダ -x \"q\""});
@@ -54,7 +57,8 @@ TEST_F(OrganizeTest, FolderCopyCutAndPaste) {
     EXPECT_TRUE(std::filesystem::exists(favorites + "/dest/src/inner/deep.url"));
     EXPECT_TRUE(std::filesystem::exists(favorites + "/src/inner/deep.url"));
     EXPECT_TRUE(listed().FolderClipboard().empty());
-    ASSERT_TRUE(mvtest::waitFor([&] { return !form->Action("TB_Folder_Paste_Toolbar")->isEnabled(); }));
+    ASSERT_TRUE(
+        mvtest::waitFor([&] { return !form->Action("TB_Folder_Paste_Toolbar")->isEnabled(); }));
 
     select(favorites + "/src");
     trigger("TB_Folder_Cut");

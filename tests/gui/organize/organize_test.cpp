@@ -26,7 +26,8 @@ struct ShellCounter {
 
 TEST_F(OrganizeTest, CopyAndCutMarkedFavoritesPasteAsOneOperation) {
     std::filesystem::create_directories(favorites + "/dest");
-    for (const char* n : {"one", "two", "three", "four"}) writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
+    for (const char* n : {"one", "two", "three", "four"})
+        writeFavorite(std::string(n) + ".url", std::string("http://") + n + "/");
     open();
     ShellCounter shell;
     shell.attach(form->FileOperation());
@@ -51,7 +52,8 @@ TEST_F(OrganizeTest, CopyAndCutMarkedFavoritesPasteAsOneOperation) {
     trigger("TB_Paste");
     EXPECT_EQ(shell.calls, 2);
     EXPECT_EQ(shell.sources.back().size(), 2u);
-    EXPECT_EQ(filesIn(favorites + "/dest"), (std::vector<std::string>{"four.url", "one.url", "three.url", "two.url"}));
+    EXPECT_EQ(filesIn(favorites + "/dest"),
+              (std::vector<std::string>{"four.url", "one.url", "three.url", "two.url"}));
     EXPECT_FALSE(std::filesystem::exists(favorites + "/two.url"));
 
     // An item copy empties the folder clipboard.
@@ -64,10 +66,14 @@ TEST_F(OrganizeTest, CopyAndCutMarkedFavoritesPasteAsOneOperation) {
 }
 
 TEST_F(OrganizeTest, DeletingFiveMarkedFavoritesAsksOnceAndUsesTheTrash) {
-    std::vector<std::string> names{"a b.url", "\"quoted\".url", "日本語.url", "-dash.url", std::string(251, 'x') + ".url", "kept.url"};
-    for (const auto& n : names) writeFavorite(n, "http://" + std::to_string(n.size()) + "/");
+    std::vector<std::string> names{
+        "a b.url", "\"quoted\".url", "日本語.url", "-dash.url", std::string(251, 'x') + ".url",
+        "kept.url"};
+    for (const auto& n : names)
+        writeFavorite(n, "http://" + std::to_string(n.size()) + "/");
     std::map<std::string, std::string> bytes;
-    for (const auto& n : names) bytes[n] = readBytes(favorites + "/" + n);
+    for (const auto& n : names)
+        bytes[n] = readBytes(favorites + "/" + n);
     open();
     for (const auto& n : names)
         if (n != "kept.url") mark(mv::SiteNameOf(n));
@@ -95,7 +101,8 @@ TEST_F(OrganizeTest, DeletingFiveMarkedFavoritesAsksOnceAndUsesTheTrash) {
         EXPECT_EQ(text.rfind("[Trash Info]\n", 0), 0u);
         const auto pathLine = text.find("Path=");
         ASSERT_NE(pathLine, std::string::npos);
-        const auto original = mv::trash::decodePath(text.substr(pathLine + 5, text.find('\n', pathLine) - pathLine - 5));
+        const auto original = mv::trash::decodePath(
+            text.substr(pathLine + 5, text.find('\n', pathLine) - pathLine - 5));
         ASSERT_TRUE(original.has_value());
         const std::string name = original->substr(original->rfind('/') + 1);
         ASSERT_TRUE(bytes.count(name)) << name;
@@ -152,14 +159,17 @@ TEST_F(OrganizeTest, HideTogglingKeepsTheOtherBits) {
 }
 
 TEST_F(OrganizeTest, OddNamesSurviveCopyMoveAndRename) {
-    const std::vector<std::string> names{"a b.url", "\"quoted\".url", "日本語 のサイト.url", "-rf.url",
-                                         std::string(251, 'y') + ".url"};
+    const std::vector<std::string> names{"a b.url", "\"quoted\".url", "日本語 のサイト.url",
+                                         "-rf.url", std::string(251, 'y') + ".url"};
     std::filesystem::create_directories(favorites + "/dest");
-    for (const auto& n : names) writeFavorite(n, "http://" + std::to_string(n.size()) + "/", "コメント");
+    for (const auto& n : names)
+        writeFavorite(n, "http://" + std::to_string(n.size()) + "/", "コメント");
     std::map<std::string, std::string> bytes;
-    for (const auto& n : names) bytes[n] = readBytes(favorites + "/" + n);
+    for (const auto& n : names)
+        bytes[n] = readBytes(favorites + "/" + n);
     open();
-    for (const auto& n : names) mark(mv::SiteNameOf(n));
+    for (const auto& n : names)
+        mark(mv::SiteNameOf(n));
     trigger("TB_CheckCut");
     select(favorites + "/dest");
     trigger("TB_Paste");

@@ -107,8 +107,9 @@ TEST_F(SafeEditTest, BlankAndEmptyNamesAreRefusedAndCommandsStillActOnTheRowsFil
 
 TEST_F(SafeEditTest, SortingAfterAFailedCommitWritesNoFavoriteIntoAnother) {
     // a.url is a Shift-JIS file: a comment it cannot hold is refused.
-    mvtest::writeBytes(favorites + "/a.url",
-                       "[InternetShortcut]\r\nURL=http://3/\r\n[Comment]\r\nComment=\x83\x65\x83\x58\x83\x67\r\n");
+    mvtest::writeBytes(
+        favorites + "/a.url",
+        "[InternetShortcut]\r\nURL=http://3/\r\n[Comment]\r\nComment=\x83\x65\x83\x58\x83\x67\r\n");
     writeFavorite("b.url", "http://1/", "bee");
     writeFavorite("c.url", "http://2/", "sea");
     open();
@@ -247,7 +248,10 @@ TEST(FolderListing, AFolderWithoutReadPermissionCannotBeListed) {
     ::chmod(closed.c_str(), 0311); // may be entered, not read
     EXPECT_EQ(mvtest::runUnprivileged([&] {
                   if (::geteuid() == 0) return 2;
-                  return (!mv::CanListFolder(closed) && errno == EACCES && mv::CanListFolder(readable)) ? 0 : 1;
+                  return (!mv::CanListFolder(closed) && errno == EACCES &&
+                          mv::CanListFolder(readable))
+                             ? 0
+                             : 1;
               }),
               0);
 }
@@ -291,9 +295,7 @@ TEST_F(SafeEditTest, TheDeleteQuestionIsAskedWhileTheGridIsShown) {
     writeFavorite("two.url", "http://2/");
     open();
     std::vector<bool> shown;
-    dialogs.onAsk = [&](const auto&) {
-        shown.push_back(grid().isVisible() && tree().isEnabled());
-    };
+    dialogs.onAsk = [&](const auto&) { shown.push_back(grid().isVisible() && tree().isEnabled()); };
     grid().setRow(rowOf("one"));
     dialogs.answers = {mv::mbYes};
     trigger("TB_Delete");

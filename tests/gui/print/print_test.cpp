@@ -144,7 +144,8 @@ TEST_F(PrintCommand, TheCheckMarkColumnTakesNoRoomOnPaper) {
     ASSERT_NE(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1"), nullptr);
     // Printing again with a handler that records what reaches paper.
     std::vector<std::pair<int, QRect>> firstRow;
-    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnDrawCell = [&](int col, int row, const QRect& rect) {
+    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnDrawCell = [&](int col, int row,
+                                                                          const QRect& rect) {
         if (row == 1 && firstRow.size() < 5) firstRow.emplace_back(col, rect);
     };
     Print();
@@ -183,16 +184,18 @@ TEST_F(PrintCommand, AFailedPrintIsNotReportedAsDone) {
 TEST_F(PrintCommand, APageLostToAFailingHandlerIsReported) {
     Print();
     dialogs.asked.clear();
-    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnBeginPage = [](mv::TAyaSGridPrinter& sender) {
-        if (sender.CurrentRowPage() == 2) throw std::runtime_error("page handler failed");
-    };
+    component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->OnBeginPage =
+        [](mv::TAyaSGridPrinter& sender) {
+            if (sender.CurrentRowPage() == 2) throw std::runtime_error("page handler failed");
+        };
     Print();
     ASSERT_EQ(dialogs.asked.size(), 1u);
     EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Error);
     // The other pages still reached the file.
     const QString info = RunTool(QStringLiteral("pdfinfo"), {QString::fromStdString(pdf)});
     EXPECT_TRUE(info.contains(QRegularExpression(
-        QStringLiteral("Pages:\\s+%1\\b").arg(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->PageCount()))))
+        QStringLiteral("Pages:\\s+%1\\b")
+            .arg(component<mv::TAyaSGridPrinter>("AyaSGridPrinter1")->PageCount()))))
         << info.toStdString();
 }
 

@@ -3,8 +3,8 @@
 #include "EditorFixture.h"
 
 #include "support/WaitFor.h"
-#include "ui/JapaneseEra.h"
 #include "ui/DropDownCalendar.h"
+#include "ui/JapaneseEra.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "ImagePrinter.h"
 
 #include "platform/codepage.h"
+#include "ui/CheckBoxGrid.h"
 #include "ui/GridPrinter.h"
 #include "ui/JapaneseFonts.h"
-#include "ui/CheckBoxGrid.h"
 
 #include <gtest/gtest.h>
 
