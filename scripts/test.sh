@@ -2,10 +2,11 @@
 # Builds everything and runs the whole test suite; ends with ctest's summary.
 # First the libraries without widgets and their tests run once more, built with ASan and UBSan
 # in ./build-asan (MARKVANE_SKIP_SANITIZE=1 leaves that out); any failure of either run fails
-# the script. Warnings are errors here.
+# the script. Warnings are errors here, and every source must match .clang-format.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh -DMARKVANE_WERROR=ON
+cmake --build build --target format-check
 export QT_QPA_PLATFORM=offscreen
 
 sanitized=0
