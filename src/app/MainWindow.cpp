@@ -475,7 +475,7 @@ void TForm1::ShowListingNotice(const std::string& folder) {
     const auto unreadable =
         std::count_if(favorites_.Items().cbegin(), favorites_.Items().cend(),
                       [](const ListedFavorite& f) { return !f.Entry.Readable; });
-    if (!folder.empty() && !CanListFolder(folder))
+    if (!folder.empty() && FolderListError(folder))
         notice = QStringLiteral("フォルダを読み込めません: ") + toQt(folder);
     else if (unreadable > 0)
         notice = QStringLiteral("読み込めないお気に入りが %1 件あります (変更は書き込みません)")

@@ -9,20 +9,9 @@
 namespace mv {
 namespace {
 
+// The same reason texts as every other failure the program reports.
 QString errorText(int error) {
-    switch (error) {
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("アクセス権がありません");
-    case ELOOP:
-        return QStringLiteral("リンクが循環しています");
-    case ENOENT:
-        return QStringLiteral("見つかりません");
-    case EIO:
-        return QStringLiteral("入出力エラー");
-    default:
-        return reasonText(std::error_code(error, std::generic_category()));
-    }
+    return reasonText(std::error_code(error, std::generic_category()));
 }
 
 std::string unescape(std::string_view name) {

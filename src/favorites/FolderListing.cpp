@@ -2,6 +2,7 @@
 
 #include "HiddenAttribute.h"
 #include "ShortcutFile.h"
+#include "platform/error.h"
 
 #include <dirent.h>
 #include <utility>
@@ -21,11 +22,11 @@ FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileNam
     return e;
 }
 
-bool CanListFolder(const std::string& folder) {
+std::error_code FolderListError(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return false;
+    if (!dir) return lastError();
     ::closedir(dir);
-    return true;
+    return {};
 }
 
 } // namespace mv

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 
 namespace mv {
 
@@ -25,8 +26,8 @@ struct FavoriteEntry {
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
                            uint32_t attributes);
 
-// Whether the entries of `folder` can be enumerated. The folder search lists a folder it
-// cannot open as empty; this tells such a folder from an empty one (errno set when false).
-bool CanListFolder(const std::string& folder);
+// Why the entries of `folder` cannot be enumerated; empty when they can. The folder search
+// lists a folder it cannot open as empty; this tells such a folder from an empty one.
+std::error_code FolderListError(const std::string& folder);
 
 } // namespace mv

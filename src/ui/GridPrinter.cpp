@@ -99,6 +99,7 @@ bool TAyaSGridPrinter::Print() {
         }
         return complete;
     } catch (...) {
+        // Not silent: a job that fails anywhere ends as failed, and the caller says so.
         return false;
     }
 }
@@ -162,6 +163,7 @@ bool TAyaSGridPrinter::PrintPage(int colPage, int rowPage) {
         if (OnEndPage) OnEndPage(*this);
         return true;
     } catch (...) {
+        // Not silent: the page counts as failed, and so does the job.
         return false;
     }
 }

@@ -248,8 +248,8 @@ TEST(FolderListing, AFolderWithoutReadPermissionCannotBeListed) {
     ::chmod(closed.c_str(), 0311); // may be entered, not read
     EXPECT_EQ(mvtest::runUnprivileged([&] {
                   if (::geteuid() == 0) return 2;
-                  return (!mv::CanListFolder(closed) && errno == EACCES &&
-                          mv::CanListFolder(readable))
+                  return (mv::FolderListError(closed) == std::errc::permission_denied &&
+                          !mv::FolderListError(readable))
                              ? 0
                              : 1;
               }),
