@@ -42,6 +42,11 @@ private:
     bool cursor_;
 };
 
+// Where `folder` lands when moved or copied into `target`.
+QString FolderInside(const QString& target, const std::string& folder) {
+    return target + QLatin1Char('/') + QFileInfo(toQt(folder)).fileName();
+}
+
 } // namespace
 
 std::vector<std::string> TForm1::SelectedRowPath() const {
@@ -144,6 +149,8 @@ void TForm1::TB_Folder_NewClick() {
     if (::mkdir(path.c_str(), 0777) != 0) throw fileError(path, lastError());
     PumpMessages();
     ShellTreeView1->Refresh();
+    // The selection stays where it was; the new folder is shown even in a closed branch.
+    ShellTreeView1->revealPath(toQt(path));
 }
 
 void TForm1::TB_Folder_CopyClick() {
@@ -159,10 +166,13 @@ void TForm1::TB_Folder_PasteClick() {
     ShfOperation1.FromFFList = {favorites_.FolderClipboard()};
     ShfOperation1.OperationF = favorites_.ClipboardMode() ? foCOPY : foMOVE;
     ShfOperation1.ToFolder = ShellTreeView1->SelectedPath();
+    const QString pasted =
+        FolderInside(ShellTreeView1->SelectedQPath(), favorites_.FolderClipboard());
     ShfOperation1.Execute();
     PumpMessages();
     TreeAndGridAway away(ShellTreeView1, StringGrid1, false);
     ShellTreeView1->Refresh();
+    ShellTreeView1->revealPath(pasted);
     favorites_.ClearFolderClipboard();
 }
 
@@ -212,6 +222,7 @@ void TForm1::ShellTreeView1DragDrop(const QPoint& pos) {
     ShfOperation1.ToFolder = fromQt(target);
     ShfOperation1.Execute();
     ShellTreeView1->Refresh();
+    ShellTreeView1->revealPath(FolderInside(target, fromQt(dragged)));
     favorites_.ClearFolderClipboard();
 }
 

@@ -4,38 +4,20 @@
 #include "platform/error.h"
 #include "platform/favoritesfolder.h"
 
+#include "FolderTreeModel.h"
+
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFileSystemModel>
-#include <QHeaderView>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <utility>
+#include <vector>
 
 namespace mv {
-namespace {
-
-// Shows, at the top level, only the root folder; below it every folder.
-class RootOnlyProxy final : public QSortFilterProxyModel {
-public:
-    QString rootPath;
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        auto* fs = static_cast<QFileSystemModel*>(sourceModel());
-        const QModelIndex index = fs->index(row, 0, parent);
-        const QString path = fs->filePath(index);
-        if (QDir::cleanPath(fs->filePath(parent)) ==
-            QDir::cleanPath(QFileInfo(rootPath).absolutePath()))
-            return path == rootPath;
-        return true;
-    }
-};
-
-} // namespace
 
 QString favoritesFolder() {
     const QString path = favoritesFolderPath();
@@ -51,43 +33,23 @@ TShellTreeView::TShellTreeView(QWidget* parent) : QTreeView(parent) {
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
+    model_ = new FolderTreeModel(this);
+    // Connected before the view's selection model is, so this sees the selection as it was.
+    connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            &TShellTreeView::OnRowsAboutToBeRemoved);
+    setModel(model_);
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TShellTreeView::OnCurrentChanged);
     Rebuild(favoritesFolder());
     lastSelected_ = SelectedQPath(); // nobody listens yet: the owner lists the first folder itself
 }
 
 void TShellTreeView::Rebuild(const QString& path) {
-    auto* oldModel = model_;
-    auto* oldProxy = proxy_;
-    model_ = new QFileSystemModel(this);
-    model_->setFilter(QDir::AllDirs | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    model_->setReadOnly(true);
-    model_->setResolveSymlinks(false);
-    const QString parentPath = QFileInfo(path).absolutePath();
     model_->setRootPath(path);
-    auto* proxy = new RootOnlyProxy;
-    proxy->setParent(this);
-    proxy->rootPath = path;
-    proxy->setSourceModel(model_);
-    proxy->setDynamicSortFilter(true);
-    proxy->sort(0, Qt::AscendingOrder);
-    proxy_ = proxy;
-    // Connected before the view's selection model is, so this sees the selection as it was.
-    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            &TShellTreeView::OnRowsAboutToBeRemoved);
-    QItemSelectionModel* oldSelection = selectionModel();
-    setModel(proxy_);
-    delete oldSelection;
-    for (int c = 1; c < proxy_->columnCount(); ++c)
-        hideColumn(c);
-    setRootIndex(proxy_->mapFromSource(model_->index(parentPath)));
-    rootPath_ = path;
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            &TShellTreeView::OnCurrentChanged);
-    delete oldProxy;
-    delete oldModel;
+    rootPath_ = model_->rootPath();
     lastSelected_.clear();
     keepSelected_.clear();
-    const QModelIndex top = proxy_->mapFromSource(model_->index(path));
+    const QModelIndex top = model_->index(0, 0);
     expand(top);
     setCurrentIndex(top);
 }
@@ -116,13 +78,11 @@ QString TShellTreeView::SelectedQPath() const {
 }
 
 QString TShellTreeView::PathAt(const QModelIndex& index) const {
-    if (!index.isValid() || !proxy_) return {};
-    return model_->filePath(proxy_->mapToSource(index));
+    return model_->pathOf(index);
 }
 
 QModelIndex TShellTreeView::IndexOf(const QString& path) const {
-    const QModelIndex source = model_->index(path);
-    return source.isValid() ? proxy_->mapFromSource(source) : QModelIndex();
+    return model_->indexOf(path);
 }
 
 bool TShellTreeView::selectPath(const QString& path) {
@@ -133,18 +93,29 @@ bool TShellTreeView::selectPath(const QString& path) {
     return true;
 }
 
+bool TShellTreeView::revealPath(const QString& path) {
+    const QModelIndex index = IndexOf(path);
+    if (!index.isValid()) return false;
+    std::vector<QModelIndex> above;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent())
+        above.push_back(p);
+    for (auto p = above.rbegin(); p != above.rend(); ++p)
+        expand(*p);
+    scrollTo(index);
+    return true;
+}
+
 void TShellTreeView::Refresh() {
-    const QString selected = SelectedQPath();
-    Rebuild(rootPath_);
-    if (!selected.isEmpty() && selected != rootPath_ && QFileInfo(selected).isDir()) {
-        // The model loads folders lazily; reveal the parents so the folder can be selected.
-        QString p = QFileInfo(selected).absolutePath();
-        while (p.startsWith(rootPath_) && p != rootPath_) {
-            model_->fetchMore(model_->index(p));
-            p = QFileInfo(p).absolutePath();
-        }
-        selectPath(selected);
-    }
+    const int top = verticalScrollBar()->value();
+    const int left = horizontalScrollBar()->value();
+    model_->reread();
+    // Folders with and without subfolders may have changed places; their arrows are asked
+    // again by a new layout.
+    doItemsLayout();
+    verticalScrollBar()->setValue(top);
+    horizontalScrollBar()->setValue(left);
+    lastSelected_.clear(); // the selected folder is listed again, as after any re-read
+    OnCurrentChanged();
 }
 
 void TShellTreeView::OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last) {
@@ -169,9 +140,14 @@ void TShellTreeView::OnCurrentChanged() {
 void TShellTreeView::SettleSelection() {
     settlePending_ = false;
     const QString kept = std::exchange(keepSelected_, QString());
-    // A folder read begun before the selected folder was made drops it from the model until
-    // the next change notice; the folder is still on disk, so it stays selected.
-    if (!kept.isEmpty() && QFileInfo(kept).isDir()) selectPath(kept);
+    // A folder that left the model but is on disk again (renamed away and back) stays
+    // selected; one that is gone hands the selection to its nearest remaining ancestor.
+    if (!kept.isEmpty()) {
+        for (QString p = kept; p.startsWith(rootPath_); p = QFileInfo(p).absolutePath()) {
+            if (QFileInfo(p).isDir() && selectPath(p)) break;
+            if (p == rootPath_) break;
+        }
+    }
     const QString now = SelectedQPath();
     if (now == lastSelected_) return;
     lastSelected_ = now;

@@ -1,15 +1,14 @@
 #pragma once
 // The folder tree: the favorites folder as the single top node with its folders below
-// (hidden ones included), watched for changes by the file-system model.
+// (hidden ones included), read as they are opened and watched for changes.
 
-#include <QSortFilterProxyModel>
 #include <QTreeView>
 
 #include <string>
 
-class QFileSystemModel;
-
 namespace mv {
+
+class FolderTreeModel;
 
 // The favorites folder: $MARKVANE_FAVORITES, else ~/Favorites; created when missing.
 QString favoritesFolder();
@@ -38,8 +37,12 @@ public:
     // The view index of a folder, invalid when it is not under the root.
     QModelIndex IndexOf(const QString& path) const;
 
-    // Re-reads the folders from disk and selects the same folder again.
+    // Re-reads the folders from disk in place: opened folders stay open, the view keeps its
+    // scroll position and the selected folder stays selected (or its nearest ancestor that is
+    // still there); the selection is reported again.
     void Refresh();
+    // Opens the folders above `path` and scrolls it into view, without selecting it.
+    bool revealPath(const QString& path);
 
 signals:
     // The selected folder changed (also when the root changed). Emitted from the event loop
@@ -61,11 +64,11 @@ private:
     // Emits Change when the selected folder differs from the one last reported.
     void SettleSelection();
     // Rows holding the selected folder are leaving the model; SettleSelection decides, once
-    // they are gone, whether the folder is really gone or only dropped by a stale read.
+    // they are gone, whether the folder is really gone or only dropped by a stale read, and
+    // selects its nearest remaining ancestor when it is gone.
     void OnRowsAboutToBeRemoved(const QModelIndex& parent, int first, int last);
 
-    QFileSystemModel* model_ = nullptr;
-    QSortFilterProxyModel* proxy_ = nullptr;
+    FolderTreeModel* model_ = nullptr;
     QString root_ = kFavoritesToken;
     QString rootPath_;
     QString lastSelected_;

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include <QAbstractItemModel>
+#include <QScrollBar>
 #include <cstdio>
 
 using mvtest::MainWindowTest;
@@ -81,4 +82,88 @@ TEST_F(MainWindowTest, SelectingAFolderMadeJustNowAfterARebuild) {
     EXPECT_EQ(tree.SelectedPath(), made);
     ASSERT_EQ(grid().RowCount(), 2);
     EXPECT_EQ(cell(2, 1), "http://made/");
+}
+
+namespace {
+
+// Folders f00..f39, each with a folder "in" inside, so the tree is taller than its window.
+void makeManyFolders(const std::string& favorites) {
+    for (int i = 0; i < 40; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "f%02d", i);
+        std::filesystem::create_directories(favorites + "/" + name + "/in");
+    }
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, RefreshKeepsOpenFoldersSelectionAndScrollPosition) {
+    makeManyFolders(favorites);
+    std::filesystem::create_directories(favorites + "/f05/in/deeper");
+    open();
+    mv::TShellTreeView& tree = *form->Tree();
+    auto at = [&](const std::string& rel) {
+        return tree.IndexOf(QString::fromStdString(favorites + "/" + rel));
+    };
+    for (const char* open : {"f03", "f05", "f05/in"})
+        tree.expand(at(open));
+    select(favorites + "/f05/in");
+    QScrollBar* bar = tree.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    bar->setValue(bar->maximum() / 2);
+    const int scrolled = bar->value();
+    const QModelIndex top = tree.indexAt(QPoint(1, 1));
+
+    // Changes made behind the tree's back: one folder gone, one new in a closed branch.
+    std::filesystem::remove_all(favorites + "/f30");
+    std::filesystem::create_directories(favorites + "/f02/new");
+    int changes = 0;
+    QObject::connect(&tree, &mv::TShellTreeView::Change, &tree, [&changes] { ++changes; });
+    trigger("TB_Refresh");
+    QTest::qWait(100);
+
+    for (const char* open : {"f03", "f05", "f05/in"})
+        EXPECT_TRUE(tree.isExpanded(at(open))) << open;
+    EXPECT_FALSE(tree.isExpanded(at("f02")));
+    EXPECT_FALSE(at("f30").isValid());
+    EXPECT_TRUE(at("f02/new").isValid());
+    EXPECT_EQ(tree.SelectedPath(), favorites + "/f05/in");
+    EXPECT_EQ(bar->value(), scrolled);
+    EXPECT_EQ(tree.indexAt(QPoint(1, 1)), top);
+    EXPECT_GE(changes, 1); // the selected folder is listed again
+
+    // A selected folder that is gone hands the selection to its nearest remaining ancestor,
+    // not to the neighbour the view would pick.
+    select(favorites + "/f05/in/deeper");
+    std::filesystem::remove_all(favorites + "/f05/in");
+    tree.Refresh();
+    QTest::qWait(100);
+    EXPECT_EQ(tree.SelectedPath(), favorites + "/f05");
+    EXPECT_TRUE(tree.isExpanded(at("f03")));
+}
+
+TEST_F(MainWindowTest, ExpandArrowsOnlyOnFoldersWithSubfolders) {
+    std::filesystem::create_directories(favorites + "/parent/child");
+    std::filesystem::create_directories(favorites + "/.hidden/inner");
+    std::filesystem::create_directories(favorites + "/leaf");
+    for (int i = 0; i < 50; ++i)
+        writeFavorite("leaf/site" + std::to_string(i) + ".url", "http://leaf/");
+    open();
+    mv::TShellTreeView& tree = *form->Tree();
+    QAbstractItemModel& model = *tree.model();
+    auto at = [&](const std::string& rel) {
+        return tree.IndexOf(QString::fromStdString(favorites + "/" + rel));
+    };
+    EXPECT_TRUE(model.hasChildren(at("parent")));
+    EXPECT_TRUE(model.hasChildren(at(".hidden")));
+    EXPECT_FALSE(model.hasChildren(at("leaf")));
+    tree.expand(at("leaf"));
+    QApplication::processEvents();
+    EXPECT_EQ(model.rowCount(at("leaf")), 0); // its favorites are not rows of the tree
+
+    // A folder made inside one without subfolders gives it its arrow at the next re-read.
+    EXPECT_FALSE(model.hasChildren(at("parent/child")));
+    std::filesystem::create_directories(favorites + "/parent/child/grandchild");
+    tree.Refresh();
+    EXPECT_TRUE(model.hasChildren(at("parent/child")));
 }

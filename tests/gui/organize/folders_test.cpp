@@ -1,5 +1,6 @@
 #include "OrganizeFixture.h"
 
+#include <QScrollBar>
 #include <QTreeView>
 
 using mvtest::OrganizeTest;
@@ -142,4 +143,78 @@ TEST_F(OrganizeTest, DraggingFolders) {
     ASSERT_EQ(dialogs.asked.size(), before + 2);
     EXPECT_EQ(dialogs.asked.back().text, QStringLiteral("ルートフォルダは移動できません"));
     EXPECT_TRUE(std::filesystem::exists(favorites + "/target"));
+}
+
+namespace {
+
+// The tree's state that the folder commands must leave as it was.
+struct TreeShape {
+    mv::TShellTreeView& tree;
+    std::string favorites;
+
+    QModelIndex at(const std::string& rel) const {
+        return tree.IndexOf(QString::fromStdString(favorites + "/" + rel));
+    }
+    bool open(const std::string& rel) const { return tree.isExpanded(at(rel)); }
+    // Whether the folder's row lies inside the tree's window.
+    bool inSight(const std::string& rel) const {
+        const QModelIndex index = at(rel);
+        return index.isValid() && tree.viewport()->rect().contains(tree.visualRect(index));
+    }
+    int scrolled() const { return tree.verticalScrollBar()->value(); }
+};
+
+} // namespace
+
+TEST_F(OrganizeTest, FolderCommandsKeepTheTreesShapeAndShowWhatTheyMade) {
+    for (int i = 0; i < 40; ++i)
+        std::filesystem::create_directories(favorites + "/f" + std::to_string(10 + i) + "/in");
+    open();
+    TreeShape shape{tree(), favorites};
+    for (const char* open : {"f11", "f12"})
+        tree().expand(shape.at(open));
+
+    // A new folder in a closed branch far down: shown, its parent opened, the selection kept.
+    select(favorites + "/f40");
+    ASSERT_FALSE(shape.open("f40"));
+    dialogs.inputs = {QStringLiteral("made")};
+    trigger("TB_Folder_New");
+    EXPECT_TRUE(shape.open("f40"));
+    EXPECT_TRUE(shape.inSight("f40/made"));
+    EXPECT_EQ(tree().SelectedPath(), favorites + "/f40");
+    EXPECT_TRUE(shape.open("f11") && shape.open("f12"));
+
+    // A pasted folder is shown inside the folder it went into.
+    select(favorites + "/f11");
+    trigger("TB_Folder_Copy");
+    select(favorites + "/f45");
+    trigger("TB_Folder_Paste");
+    EXPECT_TRUE(std::filesystem::is_directory(favorites + "/f45/f11/in"));
+    EXPECT_TRUE(shape.open("f45"));
+    EXPECT_TRUE(shape.inSight("f45/f11"));
+    EXPECT_EQ(tree().SelectedPath(), favorites + "/f45");
+    EXPECT_TRUE(shape.open("f11") && shape.open("f12") && shape.open("f40"));
+
+    // Deleting a folder in the middle moves neither the view nor the open branches.
+    select(favorites + "/f30");
+    tree().expand(shape.at("f30"));
+    select(favorites + "/f30/in");
+    const int before = shape.scrolled();
+    dialogs.answers = {mv::mbYes};
+    trigger("TB_Folder_Delete");
+    EXPECT_FALSE(std::filesystem::exists(favorites + "/f30/in"));
+    EXPECT_EQ(tree().SelectedPath(), favorites + "/f30");
+    EXPECT_EQ(shape.scrolled(), before);
+    EXPECT_TRUE(shape.open("f11") && shape.open("f12") && shape.open("f40"));
+
+    // A dropped folder is shown inside its target, which is selected.
+    select(favorites + "/f20");
+    tree().scrollTo(shape.at("f21"));
+    dialogs.answers = {mv::mbYes};
+    emit tree().DropRequested(tree().visualRect(shape.at("f21")).center());
+    QApplication::processEvents();
+    EXPECT_TRUE(std::filesystem::is_directory(favorites + "/f21/f20"));
+    EXPECT_EQ(tree().SelectedPath(), favorites + "/f21");
+    EXPECT_TRUE(shape.inSight("f21/f20"));
+    EXPECT_TRUE(shape.open("f11") && shape.open("f12") && shape.open("f40"));
 }
