@@ -43,8 +43,8 @@ private:
 };
 
 // Where `folder` lands when moved or copied into `target`.
-QString FolderInside(const QString& target, const std::string& folder) {
-    return target + QLatin1Char('/') + QFileInfo(toQt(folder)).fileName();
+QString FolderInside(const QString& target, const QString& folder) {
+    return target + QLatin1Char('/') + QFileInfo(folder).fileName();
 }
 
 } // namespace
@@ -167,7 +167,7 @@ void TForm1::TB_Folder_PasteClick() {
     ShfOperation1.OperationF = favorites_.ClipboardMode() ? foCOPY : foMOVE;
     ShfOperation1.ToFolder = ShellTreeView1->SelectedPath();
     const QString pasted =
-        FolderInside(ShellTreeView1->SelectedQPath(), favorites_.FolderClipboard());
+        FolderInside(ShellTreeView1->SelectedQPath(), toQt(favorites_.FolderClipboard()));
     ShfOperation1.Execute();
     PumpMessages();
     TreeAndGridAway away(ShellTreeView1, StringGrid1, false);
@@ -222,7 +222,7 @@ void TForm1::ShellTreeView1DragDrop(const QPoint& pos) {
     ShfOperation1.ToFolder = fromQt(target);
     ShfOperation1.Execute();
     ShellTreeView1->Refresh();
-    ShellTreeView1->revealPath(FolderInside(target, fromQt(dragged)));
+    ShellTreeView1->revealPath(FolderInside(target, dragged));
     favorites_.ClearFolderClipboard();
 }
 

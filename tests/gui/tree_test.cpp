@@ -100,6 +100,7 @@ void makeManyFolders(const std::string& favorites) {
 TEST_F(MainWindowTest, RefreshKeepsOpenFoldersSelectionAndScrollPosition) {
     makeManyFolders(favorites);
     std::filesystem::create_directories(favorites + "/f05/in/deeper");
+    std::filesystem::create_directories(favorites + "/f05/other");
     open();
     mv::TShellTreeView& tree = *form->Tree();
     auto at = [&](const std::string& rel) {
@@ -133,7 +134,7 @@ TEST_F(MainWindowTest, RefreshKeepsOpenFoldersSelectionAndScrollPosition) {
     EXPECT_GE(changes, 1); // the selected folder is listed again
 
     // A selected folder that is gone hands the selection to its nearest remaining ancestor,
-    // not to the neighbour the view would pick.
+    // not to the neighbour ("other") the view would pick.
     select(favorites + "/f05/in/deeper");
     std::filesystem::remove_all(favorites + "/f05/in");
     tree.Refresh();
