@@ -418,7 +418,11 @@ void TForm1::ShowEntries() {
 }
 
 void TForm1::WidenColumnToFit(int col, int row) {
-    const int width = StringGrid1->TextWidth(StringGrid1->Cells(col, row)) + 10;
+    // Most texts of a listing fit the column the widest so far has made; they are not
+    // measured.
+    const std::string& text = StringGrid1->Cells(col, row);
+    if (StringGrid1->TextFitsWithin(text, StringGrid1->ColWidths(col) - 10)) return;
+    const int width = StringGrid1->TextWidth(text) + 10;
     if (width > StringGrid1->ColWidths(col)) StringGrid1->setColWidths(col, width);
 }
 
@@ -440,6 +444,7 @@ void TForm1::ShellTreeView1Change() {
         FindFile1.FolderName = ShellTreeView1->SelectedPath();
         FindFile1.FileMask = {"*.url"};
         FindFile1.CheckTimeIs = tmNone;
+        FindFile1.Detail = FindDetail::Attributes; // the hidden bit is all a favorite shows
         FindFile1.OnFind = [this](const std::string& name, const std::string& path,
                                   const TSearchRec& rec,
                                   bool&) { AddFoundFile(name, path, rec.Attr); };

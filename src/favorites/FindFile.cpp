@@ -109,7 +109,7 @@ void TFindFile::SearchFolder(const std::string& folder) {
     // "/" is never a trail byte of a double-byte character, so a byte test is a character test.
     if (!base.empty() && base.back() == '/') base.pop_back();
     const std::string prefix = base + "/";
-    auto entries = listFolder(prefix);
+    auto entries = listFolder(prefix, CheckTimeIs == tmNone ? Detail : FindDetail::Full);
     if (!entries || entries->empty()) return;
     for (const FindData& e : *entries) {
         if (OnIdle)

@@ -40,6 +40,9 @@ public:
     TTimeFunc CheckTimeIs = tmNone;
     TTimeKind CheckTimeKind = tmLastWrite;
     TDateTime CheckedTime; // the local date and time at construction
+    // Full: each record carries times and size; Attributes: name and attribute word only,
+    // which is all a caller that reads the files itself needs (a time filter takes Full).
+    FindDetail Detail = FindDetail::Full;
     TOnFindEvent OnFind;
     // Called once per directory entry so the caller can keep its window alive.
     std::function<void()> OnIdle;

@@ -100,7 +100,13 @@ private:
 // A file's bytes; empty when there is no file, nothing when it exists but cannot be read.
 std::optional<std::string> fileBytes(const std::string& path) {
     std::string bytes;
-    const std::error_code ec = readFile(resolvePathCase(path), bytes);
+    // The path as given first: a listing hands over names straight from the folder, and the
+    // case-insensitive lookup costs a call per file that only a missing spelling needs.
+    std::error_code ec = readFile(path, bytes);
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
+        const std::string resolved = resolvePathCase(path);
+        if (resolved != path) ec = readFile(resolved, bytes);
+    }
     if (!ec) return bytes;
     if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
         return std::string();

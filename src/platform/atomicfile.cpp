@@ -380,7 +380,34 @@ std::error_code readFile(const std::string& path, std::string& content) {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return lastError();
     if (!S_ISREG(st.st_mode)) return code(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
-    return readAll(fd.get(), content);
+    // Read straight into the string, sized from the file with a byte to spare: a regular
+    // file gives fewer bytes than asked only at its end, so a file that has not grown takes
+    // one call. One that filled the buffer may have grown meanwhile and is read on to its end.
+    const size_t asked = static_cast<size_t>(st.st_size) + 1;
+    content.resize(asked);
+    ssize_t n = 0;
+    do
+        n = ::read(fd.get(), content.data(), asked);
+    while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        const std::error_code ec = lastError();
+        content.clear();
+        return ec;
+    }
+    content.resize(static_cast<size_t>(n));
+    if (static_cast<size_t>(n) < asked) return {};
+    char more[4096];
+    for (;;) {
+        n = ::read(fd.get(), more, sizeof more);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const std::error_code ec = lastError();
+            content.clear();
+            return ec;
+        }
+        if (n == 0) return {};
+        content.append(more, static_cast<size_t>(n));
+    }
 }
 
 } // namespace mv

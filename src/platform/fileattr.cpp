@@ -85,6 +85,13 @@ uint32_t get(const std::string& path) {
     return word;
 }
 
+uint32_t getStored(const std::string& path, bool isFolder) {
+    uint32_t word = isFolder ? 0 : Archive;
+    uint32_t stored = 0;
+    if (storedWord(path, stored)) word = stored & ~Directory;
+    return isFolder ? word | Directory : word;
+}
+
 std::error_code set(const std::string& path, uint32_t attributes) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return lastError();

@@ -20,6 +20,10 @@ constexpr uint32_t Invalid = 0xFFFFFFFF;
 // The attribute word, or Invalid when nothing exists at the path.
 uint32_t get(const std::string& path);
 
+// The word of an entry whose type is already known (a folder listing's record): the stored
+// bits only, without the read-only of the permissions, in one call instead of three.
+uint32_t getStored(const std::string& path, bool isFolder);
+
 // Sets the word; fails when the file is missing or the attribute cannot be stored
 // (a file system without user extended attributes, another user's file). Read-only goes to
 // both places: setting it takes every write bit away and stores 0x1, clearing it gives the

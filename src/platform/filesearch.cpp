@@ -45,16 +45,26 @@ uint64_t toFileTime(int64_t seconds, uint32_t nanoseconds) {
     return static_cast<uint64_t>(seconds * 10000000LL + nanoseconds / 100) + kEpochDiff;
 }
 
-std::optional<std::vector<FindData>> listFolder(const std::string& folder) {
+std::optional<std::vector<FindData>> listFolder(const std::string& folder, FindDetail detail) {
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (!dir) return std::nullopt;
     std::string prefix = folder;
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
     std::vector<FindData> out;
+    std::string path;
     while (dirent* e = ::readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        if (auto d = describe(prefix + name, name)) out.push_back(std::move(*d));
+        path.assign(prefix).append(name);
+        // Links and entries of unknown type need the full look to tell what they are.
+        if (detail == FindDetail::Attributes && (e->d_type == DT_REG || e->d_type == DT_DIR)) {
+            FindData d;
+            d.attributes = fileattr::getStored(path, e->d_type == DT_DIR);
+            d.name = std::move(name);
+            out.push_back(std::move(d));
+        } else if (auto d = describe(path, name)) {
+            out.push_back(std::move(*d));
+        }
     }
     ::closedir(dir);
     return out;

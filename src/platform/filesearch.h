@@ -20,9 +20,17 @@ struct FindData {
     uint64_t size = 0;
 };
 
+// How much of each entry a listing asks for.
+enum class FindDetail {
+    Full,      // everything FindData holds
+    Attributes // name and attribute word only (times and size 0, no read-only of the
+               // permissions): one call per file where the folder tells its entries' types
+};
+
 // The entries of `folder` in the order the file system yields them; nothing when the folder
 // cannot be opened.
-std::optional<std::vector<FindData>> listFolder(const std::string& folder);
+std::optional<std::vector<FindData>> listFolder(const std::string& folder,
+                                                FindDetail detail = FindDetail::Full);
 
 // The find data of one path (not following a final symbolic link to a folder).
 std::optional<FindData> statPath(const std::string& path);

@@ -377,6 +377,15 @@ int TStringGrid::TextWidth(std::string_view bytes, const QFont& font) {
     return QFontMetrics(font).horizontalAdvance(toQt(bytes));
 }
 
+bool TStringGrid::TextFitsWithin(std::string_view bytes, int width) const {
+    if (bytes.empty()) return width >= 0;
+    if (!widthBound_ || widthBound_->Font() != font()) widthBound_.emplace(font());
+    const QString text = toQt(bytes);
+    if (const std::optional<int> bound = widthBound_->Of(text); bound && *bound <= width)
+        return true;
+    return QFontMetrics(font()).horizontalAdvance(text) <= width;
+}
+
 void TStringGrid::InvalidateCell(int col, int row) {
     // Rows far below the view are the common case while a large grid fills; skip them cheaply.
     if (row >= FixedRows() && row < TopRow()) return;

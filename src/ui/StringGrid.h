@@ -6,11 +6,13 @@
 
 #include "ui/GridEditController.h"
 #include "ui/GridGeometry.h"
+#include "ui/TextWidthBound.h"
 
 #include <QAbstractScrollArea>
 #include <QFlags>
 #include <QLineEdit>
 #include <QPainter>
+#include <optional>
 
 #include <string>
 #include <string_view>
@@ -121,6 +123,9 @@ public:
     // Width of `bytes` drawn in the grid's font, or in `font`.
     int TextWidth(std::string_view bytes) const;
     static int TextWidth(std::string_view bytes, const QFont& font);
+    // True when `bytes` in the grid's font is surely no wider than `width`: a bound from
+    // the characters' own advances, so only a text that may be wider gets measured whole.
+    bool TextFitsWithin(std::string_view bytes, int width) const;
 
 signals:
     // OnSelectCell comes before the current cell changes (click, keyboard or setCol/setRow);
@@ -221,6 +226,7 @@ private:
     bool focusedByClick_ = false;
     GridGeometry::Sizing sizing_;
     bool sizingActive_ = false;
+    mutable std::optional<TextWidthBound> widthBound_; // for the font it was made for
 };
 
 } // namespace mv

@@ -336,3 +336,24 @@ TEST(AtomicFile, NewFilesFollowTheUmaskAndReplacedOnesKeepModeOwnerAndAttributes
 }
 
 } // namespace
+
+TEST(AtomicFile, ReadFileReadsWholeFilesWhateverTheirSizeSays) {
+    TempDir dir;
+    std::mt19937 random(7);
+    for (size_t size : {size_t{0}, size_t{1}, size_t{4095}, size_t{4097}, size_t{70000}}) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random());
+        writeBytes(dir / "f", bytes);
+        std::string read = "stale";
+        ASSERT_FALSE(mv::readFile(dir / "f", read)) << size;
+        EXPECT_EQ(read, bytes) << size;
+    }
+    // A file that reports no size but has content is read on to its end.
+    std::string status;
+    ASSERT_FALSE(mv::readFile("/proc/self/status", status));
+    EXPECT_NE(status.find("\nPid:"), std::string::npos);
+    std::string none = "stale";
+    EXPECT_TRUE(mv::readFile(dir / "missing", none));
+    EXPECT_TRUE(mv::readFile(dir.path(), none));
+}

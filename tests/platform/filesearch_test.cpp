@@ -41,6 +41,31 @@ TEST(FileSearch, ListsEntriesWithAttributesTimesAndLinks) {
     EXPECT_EQ(mv::toFileTime(0, 0), 116444736000000000ULL);
 }
 
+TEST(FileSearch, AttributesOnlyListingAgreesWithTheFullOneOnTypesAndStoredBits) {
+    mvtest::TempDir dir;
+    mvtest::writeBytes(dir / "plain.url", "1");
+    mvtest::writeBytes(dir / "hidden.url", "22");
+    ASSERT_FALSE(
+        mv::fileattr::set(dir / "hidden.url", mv::fileattr::Hidden | mv::fileattr::System));
+    ::mkdir((dir / "sub").c_str(), 0755);
+    ::symlink(dir.path().c_str(), (dir / "up").c_str());
+    ::symlink((dir / "hidden.url").c_str(), (dir / "link.url").c_str());
+
+    const auto full = mv::listFolder(dir.path());
+    const auto lean = mv::listFolder(dir.path(), mv::FindDetail::Attributes);
+    ASSERT_TRUE(full && lean);
+    ASSERT_EQ(lean->size(), full->size());
+    constexpr uint32_t kModeBit = mv::fileattr::ReadOnly;
+    for (const mv::FindData& f : *full) {
+        const auto* l = byName(*lean, f.name);
+        ASSERT_TRUE(l) << f.name;
+        EXPECT_EQ(l->attributes & ~kModeBit, f.attributes & ~kModeBit) << f.name;
+    }
+    EXPECT_TRUE(byName(*lean, "hidden.url")->attributes & mv::fileattr::Hidden);
+    EXPECT_FALSE(byName(*lean, "plain.url")->attributes & mv::fileattr::Hidden);
+    EXPECT_TRUE(byName(*lean, "up")->attributes & mv::fileattr::ReparsePoint);
+}
+
 TEST(PathCase, ResolvesLastComponentsWithoutRegardToCase) {
     mvtest::TempDir dir;
     ::mkdir((dir / "News").c_str(), 0755);

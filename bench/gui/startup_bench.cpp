@@ -1,0 +1,140 @@
+// Start-up: from process start to the first paint of the main window listing 3,000 favorites,
+// beside a minimal Qt Widgets program showing one window, both measured in the same run
+// (offscreen). Each start is a fresh process (this program run again with a mode argument);
+// the figure is the best of five starts.
+//   usage: bench_startup [favorites]
+
+#include "app/AppSetup.h"
+#include "app/MainWindow.h"
+#include "app/SecondaryWindows.h"
+#include "app/SplashScreen.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+long long nowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+}
+
+// Writes the time of the watched window's first paint and ends the process there.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Once the paint itself has run: the next turn of the event loop.
+            QTimer::singleShot(0, [] {
+                std::printf("%lld\n", nowNs());
+                std::fflush(stdout);
+                std::_Exit(0);
+            });
+        }
+        return false;
+    }
+};
+
+int runApp(int argc, char** argv) {
+    QApplication app(argc, argv);
+    mv::SetupApplication(app, false);
+    auto* splash = new mv::TfrmSplash;
+    splash->show();
+    splash->FormShow();
+    QApplication::processEvents();
+    splash->repaint();
+    mv::TForm1 form(std::string(std::getenv("MARKVANE_BENCH_INI")), splash);
+    mv::CreateSecondaryForms(form);
+    FirstPaint watch;
+    form.installEventFilter(&watch);
+    form.show();
+    return app.exec();
+}
+
+int runMinimal(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(640, 480);
+    FirstPaint watch;
+    window.installEventFilter(&watch);
+    window.show();
+    return app.exec();
+}
+
+// Milliseconds from the spawn of `mode` to its first paint.
+double startOnce(const char* self, const char* mode) {
+    int fds[2];
+    if (::pipe(fds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
+    char* args[] = {const_cast<char*>(self), const_cast<char*>(mode), nullptr};
+    pid_t pid = 0;
+    const long long t0 = nowNs();
+    const int rc = posix_spawn(&pid, self, &actions, nullptr, args, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(fds[1]);
+    char buf[64] = {};
+    ssize_t got = 0;
+    for (ssize_t n; (n = ::read(fds[0], buf + got, sizeof buf - 1 - static_cast<size_t>(got))) > 0;)
+        got += n;
+    ::close(fds[0]);
+    int status = 0;
+    if (rc == 0) ::waitpid(pid, &status, 0);
+    if (rc != 0 || got == 0) return -1;
+    return static_cast<double>(std::atoll(buf) - t0) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--app") return runApp(argc, argv);
+    if (argc > 1 && std::string(argv[1]) == "--minimal") return runMinimal(argc, argv);
+    const int count = argc > 1 ? std::atoi(argv[1]) : 3000;
+
+    std::string tmpl = (std::filesystem::temp_directory_path() / "mvstart-XXXXXX").string();
+    const std::string dir = ::mkdtemp(tmpl.data());
+    const std::string fav = dir + "/Favorites";
+    std::filesystem::create_directories(fav);
+    for (int i = 0; i < count; ++i)
+        std::ofstream(fav + "/お気に入りのサイト" + std::to_string(i) + ".url", std::ios::binary)
+            << "[InternetShortcut]\r\nURL=https://example.com/page/" << i
+            << "\r\n[Comment]\r\nComment=コメント " << i << "\r\n";
+    ::setenv("MARKVANE_FAVORITES", fav.c_str(), 1);
+    ::setenv("MARKVANE_BENCH_INI", (dir + "/markvane.ini").c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+
+    double app = 1e30, minimal = 1e30;
+    bool failed = false;
+    for (int i = 0; i < 5; ++i) {
+        const double m = startOnce(argv[0], "--minimal");
+        const double a = startOnce(argv[0], "--app");
+        failed |= m < 0 || a < 0;
+        minimal = std::min(minimal, m < 0 ? 1e30 : m);
+        app = std::min(app, a < 0 ? 1e30 : a);
+    }
+    std::filesystem::remove_all(dir);
+    std::printf("start to first painted window (offscreen, best of 5)\n");
+    std::printf("%-44s %10.1f ms\n", "minimal Qt Widgets window", minimal);
+    std::printf("%-44s %10.1f ms\n",
+                ("main window, " + std::to_string(count) + " favorites").c_str(), app);
+    std::printf("ratio: %.2f\n", app / minimal);
+    return failed;
+}
