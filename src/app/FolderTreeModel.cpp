@@ -20,8 +20,11 @@ QString childPath(const QString& parent, const QString& name) {
     return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
 }
 
+// Folders sort as a Windows user sees them, without regard to case; names that differ in
+// case only (possible on Linux) keep a fixed order between them.
 bool lessByName(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+    const int folded = QString::compare(a, b, Qt::CaseInsensitive);
+    return folded != 0 ? folded < 0 : QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
 // Calls `found` with the name of each folder directly inside `path` until it returns false.

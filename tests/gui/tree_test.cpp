@@ -6,6 +6,8 @@
 #include <QAbstractItemModel>
 #include <QScrollBar>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 using mvtest::MainWindowTest;
 
@@ -161,6 +163,17 @@ TEST_F(MainWindowTest, ExpandArrowsOnlyOnFoldersWithSubfolders) {
     tree.expand(at("leaf"));
     QApplication::processEvents();
     EXPECT_EQ(model.rowCount(at("leaf")), 0); // its favorites are not rows of the tree
+
+    // Without regard to case, as Windows shows them.
+    std::filesystem::create_directories(favorites + "/parent/Zoo");
+    std::filesystem::create_directories(favorites + "/parent/apple");
+    tree.Refresh();
+    tree.expand(at("parent"));
+    QApplication::processEvents();
+    std::vector<std::string> order;
+    for (int r = 0; r < model.rowCount(at("parent")); ++r)
+        order.push_back(model.index(r, 0, at("parent")).data().toString().toStdString());
+    EXPECT_EQ(order, (std::vector<std::string>{"apple", "child", "Zoo"}));
 
     // A folder made inside one without subfolders gives it its arrow at the next re-read.
     EXPECT_FALSE(model.hasChildren(at("parent/child")));
