@@ -13,8 +13,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace mv {

@@ -4,7 +4,6 @@
 #include "platform/error.h"
 
 #include <algorithm>
-#include <cerrno>
 
 namespace mv {
 namespace {

@@ -76,11 +76,7 @@ bool isReadOnly(const std::string& path) {
 uint32_t get(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return Invalid;
-    const bool dir = S_ISDIR(st.st_mode);
-    uint32_t word = dir ? 0 : Archive;
-    uint32_t stored = 0;
-    if (storedWord(path, stored)) word = stored & ~Directory;
-    if (dir) word |= Directory;
+    uint32_t word = getStored(path, S_ISDIR(st.st_mode));
     if (readOnlyByMode(path, st)) word |= ReadOnly;
     return word;
 }
