@@ -444,12 +444,15 @@ void TForm1::ShellTreeView1Change() {
         FindFile1.FolderName = ShellTreeView1->SelectedPath();
         FindFile1.FileMask = {"*.url"};
         FindFile1.CheckTimeIs = tmNone;
-        FindFile1.Detail = FindDetail::Attributes; // the hidden bit is all a favorite shows
+        // The hidden bit is all a favorite shows of its attributes; it is read with the file.
+        FindFile1.Detail = FindDetail::Names;
         FindFile1.OnFind = [this](const std::string& name, const std::string& path,
-                                  const TSearchRec& rec,
-                                  bool&) { AddFoundFile(name, path, rec.Attr); };
+                                  const TSearchRec&, bool&) { AddFoundFile(name, path); };
         favorites_.Clear();
+        found_.clear();
+        FindFile1.OnIdle = [pump = ThrottledPump()]() mutable { pump(); };
         if (!FindFile1.FolderName.empty()) FindFile1.Execute();
+        ReadFoundFiles();
         ShowListingNotice(FindFile1.FolderName);
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
@@ -460,14 +463,16 @@ void TForm1::ShellTreeView1Change() {
             StringGrid1->setFixedRows(1);
         else
             StringGrid1->setFixedRows(0);
+        ThrottledPump pump;
         for (int i = 0; i < n && !relistWanted_; ++i) {
             const int r = i + 1;
-            PumpMessages();
+            if (pump()) ShowListingProgress(50 + 50 * i / n);
             if (i >= int(favorites_.Count())) break;
             ShowEntry(size_t(i));
             WidenColumnToFit(1, r);
             WidenColumnToFit(2, r);
         }
+        StatusProgressBar1->setValue(0);
     } while (relistWanted_);
     // The cell that is current when a listing ends gets no selection event; remembering its
     // row here keeps what is typed into it from being lost.
@@ -488,10 +493,27 @@ void TForm1::ShowListingNotice(const std::string& folder) {
     StatusBar1->setPanelText(1, fromQt(notice));
 }
 
-void TForm1::AddFoundFile(const std::string& fileName, const std::string& path,
-                          uint32_t attributes) {
-    PumpMessages();
-    favorites_.Add(ReadFavorite(path, fileName, attributes));
+void TForm1::AddFoundFile(const std::string& fileName, const std::string& path) {
+    // Only noted here: the files are read together once the folder is enumerated, and the
+    // attribute word with each (the search's record does not hold it).
+    found_.push_back({path, fileName, std::nullopt});
+}
+
+void TForm1::ReadFoundFiles() {
+    ThrottledPump pump;
+    const size_t total = found_.size();
+    std::vector<FavoriteEntry> entries = ReadFavorites(found_, [&](size_t read) {
+        // The first half of the progress bar is the reading, the second the showing.
+        if (pump()) ShowListingProgress(int(50 * read / total));
+        return !relistWanted_;
+    });
+    found_ = {};
+    for (FavoriteEntry& e : entries)
+        favorites_.Add(std::move(e));
+}
+
+void TForm1::ShowListingProgress(int percent) {
+    if (StatusProgressBar1->value() != percent) StatusProgressBar1->setValue(percent);
 }
 
 void TForm1::StringGrid1DrawCell(int col, int row, const QRect& rect, QPainter& painter) {

@@ -8,6 +8,7 @@
 #include "SettingsFile.h"
 #include "favorites/FavoritesList.h"
 #include "favorites/FindFile.h"
+#include "favorites/FolderListing.h"
 #include "organize/FileOperation.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTimer;
 
@@ -153,7 +155,10 @@ private:
     void WidenColumnToFit(int col, int row);
     // Says on the status line when the folder or some of its favorites could not be read.
     void ShowListingNotice(const std::string& folder);
-    void AddFoundFile(const std::string& fileName, const std::string& path, uint32_t attributes);
+    void AddFoundFile(const std::string& fileName, const std::string& path);
+    // Reads the files found into the favorites list, keeping the window answering.
+    void ReadFoundFiles();
+    void ShowListingProgress(int percent);
     // Puts a favorite's values into its row, or every favorite's into theirs.
     void ShowEntry(size_t index);
     void ShowEntries();
@@ -189,6 +194,7 @@ private:
     bool shown_ = false;
     bool listing_ = false;
     bool relistWanted_ = false;
+    std::vector<FoundFavorite> found_; // the listing's files, found but not yet read
     bool committing_ = false;
     // The window is writing the model's values into cells: nothing of that is typed.
     bool showingEntries_ = false;

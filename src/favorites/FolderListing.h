@@ -1,9 +1,13 @@
 #pragma once
 // A favorite as its folder's listing reads it.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace mv {
 
@@ -25,6 +29,22 @@ struct FavoriteEntry {
 // asked again). `folder` ends in "/".
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
                            uint32_t attributes);
+
+// A file the folder search found, not yet read.
+struct FoundFavorite {
+    std::string Folder; // ends in "/"
+    std::string FileName;
+    // The attribute word as found; without it, the stored word is read with the file.
+    std::optional<uint32_t> Attributes;
+};
+
+// Reads the found favorites, in their order. The files are read on a few threads at once,
+// the calling thread among them: a listing is bound by many small reads, and they overlap.
+// `keepGoing` runs on the calling thread between its files, with how many files are read so
+// far; it lets the caller keep its window answering, and ends the reading early by returning
+// false (the result then holds the favorites read up to the first one not read, in order).
+std::vector<FavoriteEntry> ReadFavorites(const std::vector<FoundFavorite>& found,
+                                         const std::function<bool(size_t read)>& keepGoing);
 
 // Why the entries of `folder` cannot be enumerated; empty when they can. The folder search
 // lists a folder it cannot open as empty; this tells such a folder from an empty one.

@@ -9,3 +9,15 @@ void PumpMessages() {
 }
 
 } // namespace mv
+
+namespace mv {
+
+bool ThrottledPump::operator()() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last_ < interval_) return false;
+    PumpMessages();
+    last_ = std::chrono::steady_clock::now();
+    return true;
+}
+
+} // namespace mv

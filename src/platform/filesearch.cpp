@@ -57,9 +57,12 @@ std::optional<std::vector<FindData>> listFolder(const std::string& folder, FindD
         if (name == "." || name == "..") continue;
         path.assign(prefix).append(name);
         // Links and entries of unknown type need the full look to tell what they are.
-        if (detail == FindDetail::Attributes && (e->d_type == DT_REG || e->d_type == DT_DIR)) {
+        if (detail != FindDetail::Full && (e->d_type == DT_REG || e->d_type == DT_DIR)) {
+            const bool isFolder = e->d_type == DT_DIR;
             FindData d;
-            d.attributes = fileattr::getStored(path, e->d_type == DT_DIR);
+            d.attributes = detail == FindDetail::Attributes ? fileattr::getStored(path, isFolder)
+                           : isFolder                       ? fileattr::Directory
+                                                            : fileattr::Archive;
             d.name = std::move(name);
             out.push_back(std::move(d));
         } else if (auto d = describe(path, name)) {

@@ -22,9 +22,12 @@ struct FindData {
 
 // How much of each entry a listing asks for.
 enum class FindDetail {
-    Full,      // everything FindData holds
-    Attributes // name and attribute word only (times and size 0, no read-only of the
-               // permissions): one call per file where the folder tells its entries' types
+    Full,       // everything FindData holds
+    Attributes, // name and attribute word only (times and size 0, no read-only of the
+                // permissions): one call per file where the folder tells its entries' types
+    Names       // name and kind only: Directory for a folder, Archive for a file, the stored
+                // word not read (for a caller that reads it itself, with the file); no call
+                // per file where the folder tells its entries' types
 };
 
 // The entries of `folder` in the order the file system yields them; nothing when the folder
