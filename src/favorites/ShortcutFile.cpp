@@ -234,6 +234,14 @@ std::string ItemPath(const std::string& folder, const std::string& siteName) {
 }
 
 std::string SiteNameOf(const std::string& fileName) {
+    // A listing takes thousands of names. In UTF-8, and in any code page for ASCII, a "." byte
+    // is always a character of its own, so the last one is found by bytes.
+    const CodePage& cp = CodePage::active();
+    if (&cp == &CodePage::utf8() ||
+        std::all_of(fileName.begin(), fileName.end(), [](char c) { return (c & 0x80) == 0; })) {
+        const size_t dot = fileName.rfind('.');
+        return dot == std::string::npos ? std::string() : fileName.substr(0, dot);
+    }
     return SplitTake(fileName, ".", BeforeDelimiter, false);
 }
 

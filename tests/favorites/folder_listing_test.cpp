@@ -19,9 +19,8 @@ protected:
         mv::CodePage::setActiveForTesting(&mv::CodePage::utf8());
         for (int i = 0; i < kFiles; ++i) {
             const std::string name = "サイト" + std::to_string(i) + ".url";
-            mvtest::writeBytes(dir / name,
-                               "[InternetShortcut]\r\nURL=https://example.com/" +
-                                   std::to_string(i) + "\r\n");
+            mvtest::writeBytes(dir / name, "[InternetShortcut]\r\nURL=https://example.com/" +
+                                               std::to_string(i) + "\r\n");
             found.push_back({dir.path() + "/", name, std::nullopt});
         }
     }

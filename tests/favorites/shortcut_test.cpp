@@ -1,5 +1,6 @@
 #include "favorites/HiddenAttribute.h"
 #include "favorites/ShortcutFile.h"
+#include "favorites/TextSplit.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/fileattr.h"
@@ -29,6 +30,18 @@ TEST_F(Shortcut, NamesAndPaths) {
     EXPECT_EQ(mv::SiteNameOf("Site.URL"), "Site");
     EXPECT_EQ(mv::SiteNameOf("a.b.c.url"), "a.b.c");
     EXPECT_EQ(mv::SiteNameOf(".url"), "");
+    // The quick byte search must agree with the character-wise split in both code pages,
+    // broken names included ("\x82." is a lead byte before a dot in CP932).
+    for (const mv::CodePage* cp : {&mv::CodePage::utf8(), &mv::CodePage::cp932()}) {
+        mv::CodePage::setActiveForTesting(cp);
+        for (const std::string name : {"サイト.url", "a.b.url", "noext", "", ".", "x.", "\x82.url",
+                                       "\xE3.url", "\x83\x5C.url", "名前\xFF\xFE.url"}) {
+            EXPECT_EQ(mv::SiteNameOf(name),
+                      mv::SplitTake(name, ".", mv::BeforeDelimiter, false, *cp))
+                << name;
+        }
+    }
+    mv::CodePage::setActiveForTesting(&mv::CodePage::utf8());
 }
 
 TEST_F(Shortcut, BrowserFileKeepsEveryOtherByteWhenACommentIsWritten) {
