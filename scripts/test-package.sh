@@ -10,7 +10,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$src/build}" && pwd)
 
 missing=()
-for tool in dpkg dpkg-deb dpkg-parsechangelog lintian desktop-file-validate appstreamcli cpack; do
+for tool in dpkg dpkg-deb dpkg-parsechangelog lintian desktop-file-validate appstreamcli cpack man; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -67,6 +67,12 @@ for f in "${expected[@]}"; do
   grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
 done
 
+echo "== manual page"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/man/man1/markvane.1.gz >"$work/markvane.1.gz"
+man_warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+  man --warnings -E UTF-8 -l -Tutf8 -Z "$work/markvane.1.gz" 2>&1 >/dev/null)
+[ -z "$man_warnings" ] || fail "markvane(1): $man_warnings"
+
 echo "== lintian"
 lintian --fail-on error --display-info "$deb" || fail "lintian reports errors"
 
@@ -82,6 +88,9 @@ fi
 # The empty root has none of the libraries: the host's serve the installed program.
 dpkg_root() { "${as_root[@]}" dpkg --root="$root" --force-depends --force-not-root "$@"; }
 dpkg_root --install "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; fail "dpkg --install"; }
+
+# The installed listing finds its desktop entry (launchable) and icon.
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree"
 
 program="$root/usr/bin/markvane"
 [[ $(readlink -f "$program") == "$root/usr/lib/markvane/markvane" ]] ||
