@@ -15,6 +15,8 @@ packages=(
   lhasa libarchive-tools 7zip jlha-utils gzip
   # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
+  # scripts/package.sh and scripts/test-package.sh: the Debian package and its checks
+  dpkg-dev fakeroot lintian desktop-file-utils appstream
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
 #include "SplashScreen.h"
+#include "VersionOption.h"
 
 #include "platform/dialogs.h"
 #include "platform/error.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    if (auto code = mv::HandleVersionOption(argc, argv)) return *code;
     QApplication app(argc, argv);
     mv::SetupApplication(app);
 
