@@ -1,4 +1,5 @@
 #include "AppSetup.h"
+#include "CheckLinksCommand.h"
 #include "MainWindow.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    if (const auto status = mv::RunCheckLinksCommand(argc, argv)) return *status;
     QApplication app(argc, argv);
     mv::SetupApplication(app);
 

@@ -165,8 +165,7 @@ LinkResult resultOf(const Transfer& t, CURLcode code) {
     const bool redirected = t.statuses.size() > 1;
     if (redirected) {
         char* effective = nullptr;
-        if (curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK &&
-            effective)
+        if (curl_easy_getinfo(t.easy, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
             r.FinalUrl = effective;
         r.Permanent = std::all_of(t.statuses.begin(), t.statuses.end() - 1,
                                   [](int s) { return s == 301 || s == 308; });

@@ -13,9 +13,9 @@ using mv::NormalizeUrl;
 
 TEST(NormalizeUrl, MakesSpellingsOfOneAddressEqual) {
     const std::string base = "http://example.com/";
-    for (const char* same : {"http://example.com", "HTTP://Example.COM/", "http://example.com:80/",
-                             "  http://example.com/\t", "http://example.com#top",
-                             "http://example.com:/"})
+    for (const char* same :
+         {"http://example.com", "HTTP://Example.COM/", "http://example.com:80/",
+          "  http://example.com/\t", "http://example.com#top", "http://example.com:/"})
         EXPECT_EQ(NormalizeUrl(same), base) << same;
     EXPECT_EQ(NormalizeUrl("https://Example.com:443?q=A"), "https://example.com/?q=A");
     EXPECT_EQ(NormalizeUrl("http://User@Host.JP:8080/Path/A#x"), "http://User@host.jp:8080/Path/A");
@@ -25,7 +25,8 @@ TEST(NormalizeUrl, MakesSpellingsOfOneAddressEqual) {
     EXPECT_NE(NormalizeUrl("http://example.com:8080/"), base);
     EXPECT_NE(NormalizeUrl("https://example.com/"), base);
     EXPECT_EQ(NormalizeUrl("http://example.com/#a", true), "http://example.com/#a");
-    EXPECT_NE(NormalizeUrl("http://example.com/#a", true), NormalizeUrl("http://example.com/", true));
+    EXPECT_NE(NormalizeUrl("http://example.com/#a", true),
+              NormalizeUrl("http://example.com/", true));
     EXPECT_EQ(NormalizeUrl("mailto:Someone@Example.com"), "mailto:Someone@Example.com");
 }
 

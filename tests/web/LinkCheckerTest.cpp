@@ -62,12 +62,19 @@ TEST_F(LinkCheckerTest, TellsEachStateWithItsStatus) {
     server.route("/secret", {reply("403 Forbidden")});
     server.route("/loop", {reply("301 Moved Permanently", "Location: /loop\r\n")});
     const std::string refused = "http://127.0.0.1:" + std::to_string(closedPort()) + "/";
-    const std::vector<std::string> urls = {
-        server.url("/ok"),      server.url("/perm"),    server.url("/temp"),
-        server.url("/mixed"),   server.url("/to-gone"), server.url("/gone"),
-        server.url("/removed"), server.url("/broken"),  server.url("/secret"),
-        server.url("/loop"),    refused,                "ftp://127.0.0.1/file",
-        " " + server.url("/ok") + " "};
+    const std::vector<std::string> urls = {server.url("/ok"),
+                                           server.url("/perm"),
+                                           server.url("/temp"),
+                                           server.url("/mixed"),
+                                           server.url("/to-gone"),
+                                           server.url("/gone"),
+                                           server.url("/removed"),
+                                           server.url("/broken"),
+                                           server.url("/secret"),
+                                           server.url("/loop"),
+                                           refused,
+                                           "ftp://127.0.0.1/file",
+                                           " " + server.url("/ok") + " "};
 
     std::vector<int> reported(urls.size(), 0);
     LinkChecker checker(limits);
@@ -107,8 +114,7 @@ TEST_F(LinkCheckerTest, TellsEachStateWithItsStatus) {
 TEST_F(LinkCheckerTest, FallsBackToGetWithoutReadingTheBody) {
     LoopbackHttpServer server;
     server.route("HEAD", "/nohead", {reply("405 Method Not Allowed")});
-    server.route("GET", "/nohead",
-                 {"HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n", true});
+    server.route("GET", "/nohead", {"HTTP/1.1 200 OK\r\nContent-Length: 100000000\r\n\r\n", true});
     server.route("HEAD", "/hangup", {"HTTP/1.1"}); // closes without a status line
     server.route("GET", "/hangup", {reply("200 OK")});
     server.route("/ok", {reply("200 OK")});
@@ -171,8 +177,8 @@ TEST_F(LinkCheckerTest, CancelStopsEveryTransferAtOnce) {
     LinkChecker checker(limits);
     std::vector<std::string> urls;
     for (int i = 0; i < 6; ++i)
-        urls.push_back("http://127.0.0." + std::to_string(1) + ":" +
-                       std::to_string(server.port()) + "/never");
+        urls.push_back("http://127.0.0." + std::to_string(1) + ":" + std::to_string(server.port()) +
+                       "/never");
     auto running = std::async(std::launch::async, [&] { return checker.Check(urls); });
     while (server.requests().size() < 2)
         std::this_thread::sleep_for(5ms);
