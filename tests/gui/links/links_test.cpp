@@ -69,10 +69,10 @@ protected:
 
 TEST_F(LinksTest, CheckShowsEachStateMarksTheDeadAndWritesPermanentMoves) {
     const std::string cp932File = "[InternetShortcut]\r\nURL=" + server.url("/perm") +
-                                  "\r\nIconIndex=0\r\n[Comment]\r\nComment=" + kCp932Diary +
-                                  "\r\n";
-    const std::string utf8File = "\xEF\xBB\xBF[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=" +
-                                 server.url("/perm-utf8") + "\r\n[Comment]\r\nComment=日記\r\n";
+                                  "\r\nIconIndex=0\r\n[Comment]\r\nComment=" + kCp932Diary + "\r\n";
+    const std::string utf8File =
+        "\xEF\xBB\xBF[DEFAULT]\r\nBASEURL=x\r\n[InternetShortcut]\r\nURL=" +
+        server.url("/perm-utf8") + "\r\n[Comment]\r\nComment=日記\r\n";
     mvtest::writeBytes(favorites + "/perm-cp932.url", cp932File);
     mvtest::writeBytes(favorites + "/perm-utf8.url", utf8File);
     writeFavorite("ok.url", server.url("/ok"));
@@ -183,10 +183,10 @@ TEST_F(LinksTest, CommandLineFormPrintsATableOrJsonAndFailsOnADeadLink) {
     writeFavorite("サブ/gone.url", server.url("/gone"));
     std::ostringstream out, err;
     EXPECT_EQ(mv::CheckLinks(favorites, false, out, err), 1);
-    EXPECT_EQ(out.str(), text(u"状態\tHTTP\tURL\t移動先\tファイル\n") + text(u"正常") +
-                             "\t200\t" + server.url("/ok") + "\t-\tok.url\n" +
-                             text(u"見つからない") + "\t404\t" + server.url("/gone") +
-                             text(u"\t-\tサブ/gone.url\n") + text(u"2 件中 1 件がリンク切れです\n"));
+    EXPECT_EQ(out.str(), text(u"状態\tHTTP\tURL\t移動先\tファイル\n") + text(u"正常") + "\t200\t" +
+                             server.url("/ok") + "\t-\tok.url\n" + text(u"見つからない") +
+                             "\t404\t" + server.url("/gone") + text(u"\t-\tサブ/gone.url\n") +
+                             text(u"2 件中 1 件がリンク切れです\n"));
 
     std::ostringstream json;
     EXPECT_EQ(mv::CheckLinks(favorites, true, json, err), 1);
