@@ -46,8 +46,8 @@ int main(int argc, char** argv) {
             std::ifstream in(entry.path(), std::ios::binary);
             bytes.assign(std::istreambuf_iterator<char>(in), {});
         }
-        floor = std::min(floor,
-                         std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+        floor =
+            std::min(floor, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     }
     std::printf("best of 5: %.1f ms; floor (walk and read the bytes): %.1f ms\n", best, floor);
     std::filesystem::remove_all(root);

@@ -87,8 +87,8 @@ void compare(LoopbackHttpServer& server, int count, int hosts, bool withLinkchec
         std::printf("%32s linkchecker could not be run\n", "");
         return;
     }
-    std::printf("%32s linkchecker %6.2f s (%zu requests); markvane takes %.0f %% of its time\n",
-                "", theirs, server.requests().size() - before, 100 * ours / theirs);
+    std::printf("%32s linkchecker %6.2f s (%zu requests); markvane takes %.0f %% of its time\n", "",
+                theirs, server.requests().size() - before, 100 * ours / theirs);
 }
 
 } // namespace
@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
     setenv("NO_PROXY", "*", 1);
     const bool withLinkchecker = !(argc > 1 && std::strcmp(argv[1], "skip-linkchecker") == 0);
     LoopbackHttpServer server(100);
-    server.route("*", {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok",
-                       false, false, [] { std::this_thread::sleep_for(kDelay); }});
+    server.route("*", {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok", false,
+                       false, [] { std::this_thread::sleep_for(kDelay); }});
     server.route("/robots.txt", {"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"});
     compare(server, 200, 20, withLinkchecker);
     compare(server, 1000, 100, withLinkchecker);

@@ -61,8 +61,7 @@ int CheckLinks(const std::string& folder, bool json, std::ostream& out, std::ost
 
     size_t dead = 0;
     QJsonArray array;
-    if (!json)
-        out << fromQt(QStringLiteral("状態\tHTTP\tURL\t移動先\tファイル")) << '\n';
+    if (!json) out << fromQt(QStringLiteral("状態\tHTTP\tURL\t移動先\tファイル")) << '\n';
     for (size_t i = 0; i < favorites.size(); ++i) {
         const LinkResult& r = results[i];
         if (IsDead(r.State)) ++dead;
@@ -89,9 +88,8 @@ int CheckLinks(const std::string& folder, bool json, std::ostream& out, std::ost
     if (json) {
         out << QJsonDocument(array).toJson(QJsonDocument::Indented).toStdString();
     } else {
-        out << fromQt(QStringLiteral("%1 件中 %2 件がリンク切れです")
-                          .arg(favorites.size())
-                          .arg(dead))
+        out << fromQt(
+                   QStringLiteral("%1 件中 %2 件がリンク切れです").arg(favorites.size()).arg(dead))
             << '\n';
     }
     out.flush();

@@ -49,9 +49,10 @@ void TForm1::TB_FindDuplicatesClick() {
             const std::string name = item.Path.substr(slash + 1);
             favorites_.Add(ReadFavorite(folder, name, fileattr::getStored(item.Path, false)));
             const size_t index = favorites_.Count() - 1;
-            const QString where = item.Folder.empty() ? QStringLiteral("(お気に入り)")
-                                                      : toQt(item.Folder);
-            favorites_.SetDateText(index, fromQt(QStringLiteral("重複%1: %2").arg(group).arg(where)));
+            const QString where =
+                item.Folder.empty() ? QStringLiteral("(お気に入り)") : toQt(item.Folder);
+            favorites_.SetDateText(index,
+                                   fromQt(QStringLiteral("重複%1: %2").arg(group).arg(where)));
             favorites_.SetChecked(index, i > 0);
         }
     }
@@ -64,22 +65,22 @@ void TForm1::TB_FindDuplicatesClick() {
             WidenColumnToFit(c, r);
     RememberRow(StringGrid1->Row());
 
-    StatusBar1->setPanelText(
-        1, fromQt(QStringLiteral("重複 %1 組 %2 件 (%3 件中)、空のフォルダ %4 個")
-                      .arg(report.Groups.size())
-                      .arg(n)
-                      .arg(report.Favorites)
-                      .arg(report.EmptyFolders.size())));
+    StatusBar1->setPanelText(1,
+                             fromQt(QStringLiteral("重複 %1 組 %2 件 (%3 件中)、空のフォルダ %4 個")
+                                        .arg(report.Groups.size())
+                                        .arg(n)
+                                        .arg(report.Favorites)
+                                        .arg(report.EmptyFolders.size())));
     if (!report.EmptyFolders.empty()) {
         QStringList names;
         for (size_t i = 0; i < report.EmptyFolders.size() && i < kMaxNamedFolders; ++i)
             names << toQt(report.EmptyFolders[i]);
         if (report.EmptyFolders.size() > kMaxNamedFolders)
-            names << QStringLiteral("ほか %1 個").arg(report.EmptyFolders.size() - kMaxNamedFolders);
-        Dialogs::current().message(MsgType::Information,
-                                   QStringLiteral("空のフォルダ:\r\n") +
-                                       names.join(QStringLiteral("\r\n")),
-                                   mbOK);
+            names
+                << QStringLiteral("ほか %1 個").arg(report.EmptyFolders.size() - kMaxNamedFolders);
+        Dialogs::current().message(
+            MsgType::Information,
+            QStringLiteral("空のフォルダ:\r\n") + names.join(QStringLiteral("\r\n")), mbOK);
     }
 }
 

@@ -158,8 +158,7 @@ void TForm1::TB_CheckLinksClick() {
                 &receiver, [] {}, Qt::QueuedConnection);
         });
         while (!done.load(std::memory_order_acquire)) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents |
-                                            QEventLoop::WaitForMoreEvents);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
             // The window was closed: nobody is left to show the results to.
             if (wasVisible && !isVisible()) checker.Cancel();
         }
