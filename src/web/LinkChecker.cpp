@@ -318,7 +318,8 @@ std::vector<LinkResult> LinkChecker::Check(const std::vector<std::string>& urls,
             finish(t.index, std::move(result));
         }
         fill();
-        if (active > 0 && !cancelled_) curl_multi_poll(multi.get(), nullptr, 0, 100, nullptr);
+        // curl's own timers shorten the wait, and Cancel wakes it.
+        if (active > 0 && !cancelled_) curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
     }
     {
         std::lock_guard lock(wakeMutex_);
