@@ -17,6 +17,8 @@
 #include <QScopeGuard>
 #include <QScopedValueRollback>
 
+#include <algorithm>
+
 namespace mv {
 namespace {
 
@@ -33,6 +35,22 @@ void TForm1::TB_FindDuplicatesClick() {
     {
         const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         report = FindDuplicates(fromQt(root));
+    }
+    // Whether a "#fragment" tells pages apart is asked only when it makes a difference.
+    const bool fragmentsDiffer =
+        std::any_of(report.Groups.begin(), report.Groups.end(), [](const DuplicateGroup& g) {
+            return std::any_of(g.Items.begin(), g.Items.end(), [&](const DuplicateItem& item) {
+                return NormalizeUrl(item.Url, true) != NormalizeUrl(g.Items.front().Url, true);
+            });
+        });
+    if (fragmentsDiffer &&
+        Dialogs::current().message(MsgType::Confirmation,
+                                   QStringLiteral("URLの「#」以降だけが違うお気に入りがあります\r\n"
+                                                  "同じページとして扱いますか?"),
+                                   mbYes | mbNo) != mbYes) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        report = FindDuplicates(fromQt(root), true);
     }
 
     // The list shows the groups until the next listing; edits and commands act on the files.

@@ -163,7 +163,8 @@ TEST_F(LinksTest, DuplicatesAreListedWithTheirFoldersAllButTheOldestMarked) {
     aged("ひとつだけ.url", "http://single.example.jp/", 5);
     open();
 
-    dialogs.answers = {mv::mbOK};
+    // Asked about the fragment, the user counts "#top" as the same page.
+    dialogs.answers = {mv::mbYes, mv::mbOK};
     trigger("TB_FindDuplicates");
     ASSERT_EQ(grid().RowCount(), 4);
     EXPECT_EQ(cell(3, 1), text(u"重複1: ニュース"));
@@ -173,8 +174,16 @@ TEST_F(LinksTest, DuplicatesAreListedWithTheirFoldersAllButTheOldestMarked) {
     EXPECT_EQ(listed().CheckedPaths(),
               (std::vector<std::string>{favorites + "/ニュース/国内/朝刊 (2).url",
                                         favorites + "/朝刊.url"}));
-    ASSERT_EQ(dialogs.asked.size(), 1u);
-    EXPECT_EQ(dialogs.asked[0].text, QStringLiteral("空のフォルダ:\r\n空のフォルダ"));
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(dialogs.asked[0].type, mv::MsgType::Confirmation);
+    EXPECT_EQ(dialogs.asked[1].text, QStringLiteral("空のフォルダ:\r\n空のフォルダ"));
+
+    // Kept apart, the one with "#top" leaves its group.
+    dialogs.answers = {mv::mbNo, mv::mbOK};
+    trigger("TB_FindDuplicates");
+    ASSERT_EQ(grid().RowCount(), 3);
+    EXPECT_EQ(cell(1, 1) + cell(1, 2), "朝刊朝刊");
+    EXPECT_EQ(cell(0, 1) + cell(0, 2), "01");
 }
 
 TEST_F(LinksTest, CommandLineFormPrintsATableOrJsonAndFailsOnADeadLink) {
