@@ -111,6 +111,7 @@ void TForm1::TB_CheckLinksClick() {
     if (urls.empty()) return;
 
     LinkChecker checker;
+    // Busy as a date batch is: commands that change files or list again wait for the end.
     fetchingDates_ = true;
     linkChecker_ = &checker;
     QAction* cancelItem = Action("TB_CheckLinksCancel");
