@@ -13,6 +13,8 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
   xvfb xauth imagemagick poppler-utils python3 curl
   lhasa libarchive-tools 7zip jlha-utils gzip
+  # bench/web/LinkCheckBench.cpp: the peer it is measured against
+  linkchecker
   # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
   # scripts/package.sh and scripts/test-package.sh: the Debian package and its checks

@@ -86,6 +86,13 @@ const Item kMain[] = {
     {"TB_Version", u"バージョン情報", "help-about"},
     {"TB_End", u"終了", "application-exit", kRuns, u"Markvaneを終了します"},
     {"TB_CheckGetDateCancel", u"更新日取得の中止", "process-stop"},
+    {"TB_CheckLinks", u"リンク切れチェック", "network-server", kRefused,
+     u"チェックされたお気に入り (なければ一覧の全て) のリンクを調べます"},
+    {"TB_CheckLinksCancel", u"リンク切れチェックの中止", "process-stop"},
+    {"TB_ApplyRedirects", u"移動先の反映", "go-jump", kRefused,
+     u"恒久的に移動したお気に入りのURLを移動先に書き換えます"},
+    {"TB_FindDuplicates", u"重複の検索", "edit-find-replace", kRefused,
+     u"お気に入りフォルダ全体から同じURLのお気に入りと空のフォルダを探します"},
 };
 
 const Item kFolderNew{"TB_Folder_New", u"新規フォルダの作成", "folder-new", kRefused};
@@ -212,6 +219,10 @@ const std::vector<const char*>& ViewModeItems() {
                                                    "TB_Version",
                                                    "TB_End",
                                                    "TB_CheckGetDateCancel",
+                                                   "TB_CheckLinks",
+                                                   "TB_CheckLinksCancel",
+                                                   "TB_ApplyRedirects",
+                                                   "TB_FindDuplicates",
                                                    "TB_SortBySite",
                                                    "TB_SortByURL",
                                                    "TB_Col",

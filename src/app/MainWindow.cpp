@@ -178,6 +178,7 @@ void TForm1::ConnectCommands() {
     Connect("TB_CheckGetDateCancel", &TForm1::TB_CheckGetDateCancelClick);
     Connect("TBArchive", &TForm1::TBArchiveClick);
     Connect("TB_Print", &TForm1::TB_PrintClick);
+    SetupLinkCommands();
 }
 
 void TForm1::Connect(const char* name, void (TForm1::*handler)()) {

@@ -10,10 +10,12 @@
 #include "favorites/FindFile.h"
 #include "favorites/FolderListing.h"
 #include "organize/FileOperation.h"
+#include "web/LinkChecker.h"
 
 #include <QMainWindow>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -146,6 +148,19 @@ private:
     // Gives the favorite of `path` its date, if it is still listed with the URL probed.
     void ShowDate(const std::string& path, const std::string& url, std::string date);
 
+    // Link check and the redirects it found (MainWindowLinks.cpp), duplicates
+    // (MainWindowDuplicates.cpp).
+    void SetupLinkCommands();
+    void TB_CheckLinksClick();
+    void TB_CheckLinksCancelClick();
+    void TB_ApplyRedirectsClick();
+    void TB_FindDuplicatesClick();
+    // Shows a check's result in the favorite's date cell (and marks a dead one), if it is
+    // still listed with the URL checked.
+    void ShowLinkResult(const std::string& path, const std::string& url, const LinkResult& result);
+    // The result of the favorite's last check while its date cell still shows it.
+    const LinkResult* LinkResultOf(size_t index) const;
+
     // The archive (MainWindowArchive.cpp) and printing (MainWindowPrint.cpp).
     void TBArchiveClick();
     void TB_PrintClick();
@@ -202,6 +217,10 @@ private:
     // cancel flag.
     bool fetchingDates_ = false;
     bool dateCancel_ = false;
+    // Link check (MainWindowLinks.cpp): the running checker, and each favorite's last result
+    // by file, with the URL it was checked at.
+    LinkChecker* linkChecker_ = nullptr;
+    std::map<std::string, std::pair<std::string, LinkResult>> linkResults_;
 };
 
 } // namespace mv

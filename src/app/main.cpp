@@ -1,4 +1,5 @@
 #include "AppSetup.h"
+#include "CheckLinksCommand.h"
 #include "MainWindow.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv) {
     if (auto code = mv::HandleVersionOption(argc, argv)) return *code;
+    if (const auto status = mv::RunCheckLinksCommand(argc, argv)) return *status;
     QApplication app(argc, argv);
     mv::SetupApplication(app);
 

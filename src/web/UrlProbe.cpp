@@ -128,28 +128,6 @@ size_t bodyCallback(char*, size_t size, size_t count, void* user) noexcept {
     return 0;
 }
 
-// A URL as a person types or pastes it, made into one curl takes: the blanks and control
-// characters around it dropped, tabs and line breaks inside removed, and spaces inside sent as
-// %20, as browsers do. curl refuses a URL with a space, so a favorite like
-// "http://host/my page.html" would otherwise never be reached.
-std::string requestUrl(std::string_view url) {
-    const auto blankOrControl = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!url.empty() && blankOrControl(url.front()))
-        url.remove_prefix(1);
-    while (!url.empty() && blankOrControl(url.back()))
-        url.remove_suffix(1);
-    std::string out;
-    out.reserve(url.size());
-    for (const char c : url) {
-        if (c == '\t' || c == '\n' || c == '\r') continue;
-        if (c == ' ')
-            out += "%20";
-        else
-            out += c;
-    }
-    return out;
-}
-
 long clampMs(std::chrono::milliseconds value) {
     // curl takes 0 as "no limit": never let a small or negative value lift the bound.
     return static_cast<long>(
@@ -203,7 +181,7 @@ void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeou
     result.sessionOpened = true;
 
     // curl reads the URL up to the first NUL; a URL with one inside would be probed as another.
-    const std::string urlText = requestUrl(url);
+    const std::string urlText = RequestUrl(url);
     if (urlText.find('\0') != std::string::npos ||
         curl_easy_setopt(curl.get(), CURLOPT_URL, urlText.c_str()) != CURLE_OK)
         return;
@@ -216,6 +194,24 @@ void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeou
     result.statusText = std::to_string(transfer.status);
     if (transfer.lastModified.size() <= kMaxLastModifiedLength)
         result.lastModified = std::move(transfer.lastModified);
+}
+
+std::string RequestUrl(std::string_view url) {
+    const auto blankOrControl = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    while (!url.empty() && blankOrControl(url.front()))
+        url.remove_prefix(1);
+    while (!url.empty() && blankOrControl(url.back()))
+        url.remove_suffix(1);
+    std::string out;
+    out.reserve(url.size());
+    for (const char c : url) {
+        if (c == '\t' || c == '\n' || c == '\r') continue;
+        if (c == ' ')
+            out += "%20";
+        else
+            out += c;
+    }
+    return out;
 }
 
 } // namespace mv

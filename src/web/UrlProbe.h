@@ -51,4 +51,10 @@ struct UrlProbeTimeouts {
 // are reported only through `result`; nothing but std::bad_alloc is thrown.
 void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeouts& timeouts = {});
 
+// A URL as a person types or pastes it, made into one curl takes: the blanks and control
+// characters around it dropped, tabs and line breaks inside removed, and spaces inside sent as
+// %20, as browsers do. curl refuses a URL with a space, so a favorite like
+// "http://host/my page.html" would otherwise never be reached.
+std::string RequestUrl(std::string_view url);
+
 } // namespace mv

@@ -1,6 +1,7 @@
 #pragma once
-// A small HTTP/1.1 server on 127.0.0.1 for tests and benchmarks of the URL probe: each path gets
-// a scripted reply, every request head is recorded, one thread per connection.
+// A small HTTP/1.1 server on 127.0.0.1 (or on 127.0.0.1 to 127.0.0.n, one port) for tests and
+// benchmarks of the URL probe and the link checker: each path gets a scripted reply, every
+// request head is recorded, one thread per connection, concurrent connections counted.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -41,19 +42,25 @@ public:
         std::function<void()> beforeReply = {};
     };
 
-    LoopbackHttpServer() {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof addr;
-        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
-            ::listen(listener_, 64) != 0 ||
-            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-            if (listener_ >= 0) ::close(listener_);
-            throw std::runtime_error("loopback server: cannot listen");
+    // Listens on 127.0.0.1 to 127.0.0.`addresses`, all on the same port.
+    explicit LoopbackHttpServer(int addresses = 1) {
+        for (int a = 1; a <= addresses; ++a) {
+            const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            if (fd >= 0) listeners_.push_back(fd);
+            sockaddr_in addr{};
+            addr.sin_family = AF_INET;
+            addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + std::uint32_t(a));
+            addr.sin_port = htons(port_);
+            socklen_t len = sizeof addr;
+            if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 ||
+                ::listen(fd, 256) != 0 ||
+                ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+                for (const int l : listeners_)
+                    ::close(l);
+                throw std::runtime_error("loopback server: cannot listen");
+            }
+            port_ = ntohs(addr.sin_port);
         }
-        port_ = ntohs(addr.sin_port);
         acceptor_ = std::thread([this] { acceptLoop(); });
     }
 
@@ -62,7 +69,8 @@ public:
         acceptor_.join();
         for (auto& worker : workers_)
             worker.thread.join();
-        ::close(listener_);
+        for (const int l : listeners_)
+            ::close(l);
     }
 
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
@@ -73,9 +81,14 @@ public:
         return "http://127.0.0.1:" + std::to_string(port_) + std::string(path);
     }
 
+    // The reply for `path`; "*" is the reply for any path without one of its own.
     void route(const std::string& path, Reply reply) {
         std::lock_guard lock(mutex_);
         routes_[path] = std::move(reply);
+    }
+    // The reply for `path` asked with `method` ("HEAD"), before the one for any method.
+    void route(const std::string& method, const std::string& path, Reply reply) {
+        route(method + " " + path, std::move(reply));
     }
 
     // Request heads (request line and header lines) in order of arrival.
@@ -84,6 +97,9 @@ public:
         return requests_;
     }
     int connections() const { return connections_; }
+    // The most requests that were waiting for their reply at one time (from the arrival of the
+    // request head to the start of the reply, so a client cannot have started the next).
+    int maxConcurrent() const { return maxConcurrent_; }
     std::uint64_t endlessBytesSent() const { return endlessBytesSent_; }
 
 private:
@@ -98,25 +114,35 @@ private:
     }
 
     void acceptLoop() {
-        while (waitFor(listener_, POLLIN, stop_)) {
-            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) continue;
-            ++connections_;
-            std::lock_guard lock(mutex_);
-            // Join the finished ones, so a long benchmark does not pile up thread stacks.
-            std::erase_if(workers_, [](Worker& w) {
-                if (!*w.done) return false;
-                w.thread.join();
-                return true;
-            });
-            auto done = std::make_shared<std::atomic<bool>>(false);
-            workers_.push_back({std::thread([this, fd, done] {
-                                    serve(fd);
-                                    ::close(fd);
-                                    *done = true;
-                                }),
-                                done});
+        std::vector<pollfd> polls;
+        for (const int l : listeners_)
+            polls.push_back({l, POLLIN, 0});
+        while (!stop_) {
+            const int n = ::poll(polls.data(), polls.size(), 20);
+            if (n < 0 && errno != EINTR) return;
+            for (pollfd& p : polls)
+                if (p.revents & POLLIN) accept(p.fd);
         }
+    }
+
+    void accept(int listener) {
+        const int fd = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0) return;
+        ++connections_;
+        std::lock_guard lock(mutex_);
+        // Join the finished ones, so a long benchmark does not pile up thread stacks.
+        std::erase_if(workers_, [](Worker& w) {
+            if (!*w.done) return false;
+            w.thread.join();
+            return true;
+        });
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        workers_.push_back({std::thread([this, fd, done] {
+                                serve(fd);
+                                ::close(fd);
+                                *done = true;
+                            }),
+                            done});
     }
 
     bool sendAll(int fd, std::string_view data) {
@@ -145,10 +171,20 @@ private:
             std::lock_guard lock(mutex_);
             requests_.push_back(head);
             const auto start = head.find(' ') + 1;
-            const auto found = routes_.find(head.substr(start, head.find(' ', start) - start));
-            if (found != routes_.end()) reply = found->second;
+            const std::string path = head.substr(start, head.find(' ', start) - start);
+            const std::string method = head.substr(0, start - 1);
+            for (const std::string& key : {method + " " + path, path, std::string("*")}) {
+                const auto found = routes_.find(key);
+                if (found == routes_.end()) continue;
+                reply = found->second;
+                break;
+            }
         }
+        const int waiting = ++waiting_;
+        for (int seen = maxConcurrent_; waiting > seen;)
+            if (maxConcurrent_.compare_exchange_weak(seen, waiting)) break;
         if (reply.beforeReply) reply.beforeReply();
+        --waiting_;
         if (!sendAll(fd, reply.head)) return;
         if (reply.endlessBody) {
             const std::string portion(64 * 1024, 'x');
@@ -163,10 +199,12 @@ private:
         }
     }
 
-    int listener_ = -1;
+    std::vector<int> listeners_;
     std::uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
+    std::atomic<int> waiting_{0};
+    std::atomic<int> maxConcurrent_{0};
     std::atomic<std::uint64_t> endlessBytesSent_{0};
     mutable std::mutex mutex_;
     std::map<std::string, Reply> routes_;
