@@ -1,5 +1,6 @@
 #include "AppSetup.h"
 #include "MainWindow.h"
+#include "OpenCommand.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
 #include "SplashScreen.h"
@@ -13,6 +14,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     mv::SetupApplication(app);
+    if (const auto opened = mv::RunOpenCommand(argc, argv)) return *opened;
 
     // The splash is painted once before the slow start-up work.
     auto* splash = new mv::TfrmSplash;
