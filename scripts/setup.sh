@@ -13,6 +13,9 @@ packages=(
   fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
   xvfb xauth imagemagick poppler-utils python3 curl
   lhasa libarchive-tools 7zip jlha-utils gzip
+  # bookmark files: libxml2's HTML parser; buku reads the export back in the tests; the
+  # desktop entry for *.url files is checked with xdg-utils and the shared MIME database
+  libxml2-dev buku xdg-utils desktop-file-utils shared-mime-info
   # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
 )

@@ -81,7 +81,7 @@ const Item kMain[] = {
      u"フォルダ・お気に入りファイルを再読み込みします"},
     {"TBArchive", u"圧縮ファイル作成", "archive-insert", kRuns,
      u"全お気に入りをLHA形式で圧縮保存します"},
-    {"TB_BookmarkExport", u"ブックマークのエクスポート", "document-export", kRuns,
+    {"TB_BookmarkExport", u"ブックマークのエクスポート", "document-export", kRefused,
      u"お気に入りをブラウザで読み込めるブックマークファイルに書き出します"},
     {"TB_BookmarkImport", u"ブックマークのインポート", "document-import", kRefused,
      u"ブラウザのブックマークファイルを選択中のフォルダに読み込みます"},
