@@ -206,6 +206,7 @@ private:
         const QString url = QString::fromUtf8(node.url);
         QString base = ValidWindowsName(QString::fromUtf8(node.title));
         if (base.isEmpty()) base = ValidWindowsName(QUrl(url).host());
+        if (base.isEmpty()) base = QStringLiteral("無題");
         base = toQt(nameBytes(base));
         // A URL the code page cannot hold is written in its percent-encoded form.
         std::optional<std::string> urlBytes = CodePage::active().fromQString(url);
