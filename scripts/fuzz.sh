@@ -2,7 +2,7 @@
 # Runs the libFuzzer targets under ASan and UBSan.
 #   scripts/fuzz.sh TARGET|all MINUTES
 # TARGET is a name from tests/fuzz/CMakeLists.txt without "fuzz_" (lha_archive, lh5_decode,
-# lh5_roundtrip, lha_update, lha_command_line, profile, shortcut, dosattrib).
+# lh5_roundtrip, lha_update, lha_command_line, profile, shortcut, dosattrib, bookmark_import).
 # Builds with clang in $FUZZ_BUILD (default ./build-fuzz) and keeps, per target, the corpus,
 # the log and every crash, leak, timeout and out-of-memory input in $FUZZ_OUT/<target>/
 # (default $FUZZ_BUILD/out). A target keeps running after a finding (fork mode), so one known fault
@@ -16,7 +16,7 @@ if [ $# -ne 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
   echo "usage: $0 TARGET|all MINUTES" >&2
   exit 2
 fi
-all=(lha_archive lh5_decode lh5_roundtrip lha_update lha_command_line profile shortcut dosattrib)
+all=(lha_archive lh5_decode lh5_roundtrip lha_update lha_command_line profile shortcut dosattrib bookmark_import)
 if [ "$1" = all ]; then targets=("${all[@]}"); else targets=("$1"); fi
 for t in "${targets[@]}"; do
   [[ " ${all[*]} " == *" $t "* ]] || { echo "unknown target: $t (one of: ${all[*]})" >&2; exit 2; }
@@ -53,6 +53,7 @@ for t in "${targets[@]}"; do
   case $t in
     lha_archive | lha_update) corpora+=("$testdata/lha") ;;
     lh5_roundtrip) extra+=(-max_len=65536) ;;
+    bookmark_import) corpora+=("$root/tests/favorites/bookmarks") ;;
   esac
   echo "== $t: $2 min, findings in $dir/crashes"
   # The working folder is the crash folder: response files the command-line target names

@@ -15,6 +15,9 @@ packages=(
   lhasa libarchive-tools 7zip jlha-utils gzip
   # bench/web/LinkCheckBench.cpp: the peer it is measured against
   linkchecker
+  # bookmark files: libxml2's HTML parser; buku reads the export back in the tests; the
+  # desktop entry for *.url files is checked with xdg-utils and the shared MIME database
+  libxml2-dev buku xdg-utils desktop-file-utils shared-mime-info
   # scripts/fuzz.sh: clang, its libFuzzer and sanitizer runtimes, llvm-symbolizer
   clang libclang-rt-dev llvm
   # scripts/package.sh and scripts/test-package.sh: the Debian package and its checks

@@ -178,6 +178,8 @@ void TForm1::ConnectCommands() {
     Connect("TB_CheckGetDateCancel", &TForm1::TB_CheckGetDateCancelClick);
     Connect("TBArchive", &TForm1::TBArchiveClick);
     Connect("TB_Print", &TForm1::TB_PrintClick);
+    Connect("TB_BookmarkExport", &TForm1::TB_BookmarkExportClick);
+    Connect("TB_BookmarkImport", &TForm1::TB_BookmarkImportClick);
     SetupLinkCommands();
 }
 

@@ -164,6 +164,9 @@ private:
     // The archive (MainWindowArchive.cpp) and printing (MainWindowPrint.cpp).
     void TBArchiveClick();
     void TB_PrintClick();
+    // Bookmark files to and from browsers (MainWindowBookmarks.cpp).
+    void TB_BookmarkExportClick();
+    void TB_BookmarkImportClick();
 
     // Listing steps (MainWindow.cpp).
     void ClearGridRows();

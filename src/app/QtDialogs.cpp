@@ -52,6 +52,17 @@ QMessageBox::ButtonRole roleOf(MsgButton button) {
     }
 }
 
+// "label|pattern" pairs as Qt's name filters, "label (pattern)".
+QStringList nameFiltersOf(const QStringList& filters) {
+    QStringList nameFilters;
+    for (const QString& f : filters) {
+        const QString label = f.section(u'|', 0, 0), pattern = f.section(u'|', 1, 1);
+        nameFilters << (label.contains(pattern) ? label
+                                                : label + QStringLiteral(" (") + pattern + u')');
+    }
+    return nameFilters;
+}
+
 } // namespace
 
 MsgButton QtDialogs::message(MsgType type, const QString& text, unsigned buttons,
@@ -97,16 +108,19 @@ std::optional<QString> QtDialogs::saveFileName(const QStringList& filters,
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The caller decides what an existing file means (the archive asks update or replace).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    QStringList nameFilters;
-    for (const QString& f : filters) {
-        const QString label = f.section(u'|', 0, 0), pattern = f.section(u'|', 1, 1);
-        nameFilters << (label.contains(pattern) ? label
-                                                : label + QStringLiteral(" (") + pattern + u')');
-    }
-    dialog.setNameFilters(nameFilters);
+    dialog.setNameFilters(nameFiltersOf(filters));
     QString ext = defaultExt;
     ext.remove(QStringLiteral("*.")).remove(u'.');
     dialog.setDefaultSuffix(ext);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().front();
+}
+
+std::optional<QString> QtDialogs::openFileName(const QStringList& filters) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(nameFiltersOf(filters));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front();
 }

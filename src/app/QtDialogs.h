@@ -15,6 +15,7 @@ public:
                                     const QString& initial) override;
     std::optional<QString> saveFileName(const QStringList& filters,
                                         const QString& defaultExt) override;
+    std::optional<QString> openFileName(const QStringList& filters) override;
 };
 
 } // namespace mv

@@ -1,6 +1,7 @@
 #include "AppSetup.h"
 #include "CheckLinksCommand.h"
 #include "MainWindow.h"
+#include "OpenCommand.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
 #include "SplashScreen.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     if (const auto status = mv::RunCheckLinksCommand(argc, argv)) return *status;
     QApplication app(argc, argv);
     mv::SetupApplication(app);
+    if (const auto opened = mv::RunOpenCommand(argc, argv)) return *opened;
 
     // The splash is painted once before the slow start-up work.
     auto* splash = new mv::TfrmSplash;

@@ -289,4 +289,19 @@ void WriteNewShortcut(const std::string& path, const std::string& url, const std
     writeValues(path, {{kMain, "URL", url, true}, {"Comment", "Comment", comment, false}});
 }
 
+bool CreateNewShortcut(const std::string& path, const std::string& url, const std::string& comment,
+                       bool durable) {
+    const std::string bytes =
+        changedBytes({}, {{kMain, "URL", url, true}, {"Comment", "Comment", comment, false}}, path);
+    NewEntry entry;
+    entry.fill = [&bytes](int fd) { return writeAll(fd, bytes); };
+    entry.mode = 0666;
+    entry.replace = false;
+    entry.durable = durable;
+    const std::error_code ec = placeNewEntry(path, entry);
+    if (ec == std::errc::file_exists) return false;
+    if (ec) throw cannotWriteError(path);
+    return true;
+}
+
 } // namespace mv

@@ -49,6 +49,11 @@ void WriteShortcutUrl(const std::string& path, const std::string& url);
 void WriteShortcutComment(const std::string& path, const std::string& comment);
 // A new favorite: URL then comment, in CP932 when the comment fits it, else UTF-8.
 void WriteNewShortcut(const std::string& path, const std::string& url, const std::string& comment);
+// The same content for a file that must not exist yet: false, nothing written, when the name
+// is taken. `durable` false skips the flush, for a batch that flushes once at its end.
+// Throws mv::Error "%s に書き込めません" when the file cannot be made.
+bool CreateNewShortcut(const std::string& path, const std::string& url, const std::string& comment,
+                       bool durable);
 
 enum class ShortcutEncoding { Neutral /* ASCII only or empty */, Utf8, Cp932, Utf16 };
 ShortcutEncoding DetectShortcutEncoding(const std::string& bytes);

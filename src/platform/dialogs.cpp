@@ -52,6 +52,10 @@ MsgButton Dialogs::choose(MsgType type, const QString& text, const LabelledButto
     return message(type, text, bits, caption);
 }
 
+std::optional<QString> Dialogs::openFileName(const QStringList&) {
+    return std::nullopt;
+}
+
 void Dialogs::showError(const QString& text) {
     QString shown = text;
     if (!shown.isEmpty() && shown.back() > QChar(u'.')) shown += u'.';

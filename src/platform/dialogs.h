@@ -50,6 +50,9 @@ public:
     // An existing file is not asked about here: the caller knows what it will do with it.
     virtual std::optional<QString> saveFileName(const QStringList& filters,
                                                 const QString& defaultExt) = 0;
+    // A file name to open, or nothing when cancelled; `filters` as for saveFileName. By default
+    // nothing is chosen.
+    virtual std::optional<QString> openFileName(const QStringList& filters);
 
     // The error box for an error that ended a handler: error icon, one OK button, the
     // application title as caption, "." added when the text's last character sorts after ".".

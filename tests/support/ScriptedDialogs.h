@@ -36,6 +36,9 @@ public:
         if (!saveNames.empty()) {
             ADD_FAILURE() << saveNames.size() << " scripted save name(s) never asked for";
         }
+        if (!openNames.empty()) {
+            ADD_FAILURE() << openNames.size() << " scripted open name(s) never asked for";
+        }
     }
 
     // Message boxes, in order; mbCancel stands for closing the box, which is always possible.
@@ -43,6 +46,7 @@ public:
     // Input boxes and save dialogs, in order; nothing stands for cancelling.
     std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QString>> saveNames;
+    std::deque<std::optional<QString>> openNames;
     std::vector<Question> asked;
     std::vector<QStringList> saveFilters;
     // Called as each message box is asked, before it is answered: what the program shows
@@ -89,6 +93,13 @@ public:
             return std::nullopt;
         }
         return takeFront(saveNames);
+    }
+    std::optional<QString> openFileName(const QStringList&) override {
+        if (openNames.empty()) {
+            ADD_FAILURE() << "unexpected open dialog";
+            return std::nullopt;
+        }
+        return takeFront(openNames);
     }
 };
 
