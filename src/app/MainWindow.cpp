@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "PaneFocusKeeper.h"
 #include "ShellTreeView.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
@@ -8,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "ui/CheckBoxGrid.h"
+#include "ui/GridFill.h"
 #include "ui/JapaneseFonts.h"
 #include "ui/StatusProgressBar.h"
 
@@ -35,10 +37,12 @@ const QColor kFixedColor(223, 223, 223);
 const QColor kGridBackground(214, 211, 222);
 const QColor kHiddenRow(190, 190, 255);
 
-// Disables the tree and the grid and shows the busy cursor until it goes out of scope.
+// Disables the tree and the grid and shows the busy cursor until it goes out of scope. The pane
+// that had the keyboard focus gets it back, so the keys work on at once after a folder was
+// chosen with the mouse.
 class BusyState {
 public:
-    BusyState(QWidget* tree, QWidget* grid) : tree_(tree), grid_(grid) {
+    BusyState(QWidget* tree, QWidget* grid) : tree_(tree), grid_(grid), focus_(tree, grid) {
         grid_->setEnabled(false);
         tree_->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -52,6 +56,7 @@ public:
 private:
     QWidget* tree_;
     QWidget* grid_;
+    PaneFocusKeeper focus_;
 };
 
 } // namespace
@@ -114,6 +119,16 @@ void TForm1::BuildLayout() {
                 Guarded([&] { StringGrid1CellTyped(col, row, text); });
             });
 
+    // Commands hide the tree and the grid for a moment: their place stays, so the sort bar
+    // and the splitter do not jump meanwhile.
+    for (QWidget* pane :
+         {static_cast<QWidget*>(ShellTreeView1), static_cast<QWidget*>(StringGrid1)}) {
+        QSizePolicy policy = pane->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        pane->setSizePolicy(policy);
+    }
+    ShellTreeView1->setAccessibleName(QStringLiteral("フォルダ"));
+    StringGrid1->setAccessibleName(QStringLiteral("お気に入り一覧"));
     splitter->addWidget(ShellTreeView1);
     splitter->addWidget(panel);
     splitter->setStretchFactor(0, 0);
@@ -134,6 +149,7 @@ void TForm1::BuildLayout() {
     StatusProgressBar1->setStatusBar(StatusBar1);
 
     ConnectCommands();
+    AttachPaneKeys(Bars, ShellTreeView1, StringGrid1);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -256,6 +272,8 @@ void TForm1::FormCreate() {
                             goRowSizing | goColSizing | goEditing | goThumbTracking);
     StringGrid1->setRowCount(1);
     DefaultTextColumnWidth = StringGrid1->ColWidths(1);
+    // The comment column reaches the grid's right edge.
+    CommentFill = new LastColumnFill(StringGrid1, DefaultTextColumnWidth);
     ListingEnabled = true;
     StartupRootPath = ShellTreeView1->SelectedPath();
     UpdateCommandStates();
@@ -279,7 +297,11 @@ void TForm1::FormShow() {
         splash_->deleteLater();
         splash_ = nullptr;
     };
-    const std::string path = settings_.ReadString("FavoriteFolder", "Path", StartupRootPath);
+    std::string path = settings_.ReadString("FavoriteFolder", "Path", StartupRootPath);
+    if (!runFolder_.isEmpty()) {
+        savedPath_ = path;
+        path = fromQt(runFolder_);
+    }
     if (path != StartupRootPath) {
         try {
             ShellTreeView1->setRoot(toQt(path));
@@ -289,6 +311,8 @@ void TForm1::FormShow() {
             throw;
         }
     }
+    // The root as the tree names it now, which the close compares against.
+    if (savedPath_) runFolder_ = ShellTreeView1->Root();
     move(x(), int(settings_.ReadInteger("FormPosition", "Top", y())));
     move(int(settings_.ReadInteger("FormPosition", "Left", x())), y());
     resize(int(settings_.ReadInteger("FormPosition", "Width", width())), height());
@@ -312,7 +336,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormCloseQuery() {
-    settings_.WriteString("FavoriteFolder", "Path", fromQt(ShellTreeView1->Root()));
+    const bool runFolderShown = savedPath_ && ShellTreeView1->Root() == runFolder_;
+    settings_.WriteString("FavoriteFolder", "Path",
+                          runFolderShown ? *savedPath_ : fromQt(ShellTreeView1->Root()));
     settings_.WriteInteger("FormPosition", "Top", y());
     settings_.WriteInteger("FormPosition", "Left", x());
     settings_.WriteInteger("FormPosition", "Width", width());
@@ -329,6 +355,7 @@ void TForm1::TB_EndClick() {
 }
 
 void TForm1::TB_RefreshClick() {
+    const PaneFocusKeeper focus(ShellTreeView1, StringGrid1);
     ShellTreeView1->hide();
     StringGrid1->hide();
     const auto show = qScopeGuard([this] {
@@ -419,11 +446,18 @@ void TForm1::ShowEntries() {
 
 void TForm1::WidenColumnToFit(int col, int row) {
     // Most texts of a listing fit the column the widest so far has made; they are not
-    // measured.
+    // measured. None grows past half the visible grid, nor so far that the comment column
+    // leaves the screen, so a long name leaves the other columns in sight; the cell shows what
+    // fits.
+    const int cap = FitWidthCap(*StringGrid1, col, 0.5, DefaultTextColumnWidth);
+    if (StringGrid1->ColWidths(col) >= cap) return;
     const std::string& text = StringGrid1->Cells(col, row);
     if (StringGrid1->TextFitsWithin(text, StringGrid1->ColWidths(col) - 10)) return;
-    const int width = StringGrid1->TextWidth(text) + 10;
-    if (width > StringGrid1->ColWidths(col)) StringGrid1->setColWidths(col, width);
+    const int width = std::min(cap, StringGrid1->TextWidth(text) + 10);
+    if (width > StringGrid1->ColWidths(col)) {
+        StringGrid1->setColWidths(col, width);
+        CommentFill->Fill();
+    }
 }
 
 void TForm1::ShellTreeView1Change() {
@@ -469,6 +503,7 @@ void TForm1::ShellTreeView1Change() {
             WidenColumnToFit(2, r);
         }
     } while (relistWanted_);
+    CommentFill->Fill();
     // The cell that is current when a listing ends gets no selection event; remembering its
     // row here keeps what is typed into it from being lost.
     RememberRow(StringGrid1->Row());

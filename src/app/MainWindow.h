@@ -9,6 +9,7 @@
 #include "favorites/FavoritesList.h"
 #include "favorites/FindFile.h"
 #include "organize/FileOperation.h"
+#include "web/UrlProbe.h"
 
 #include <QMainWindow>
 
@@ -33,6 +34,8 @@ class TStatusBar;
 class TStatusProgressBar;
 class TAyaSGridPrinter;
 class TPrintDialog;
+class LastColumnFill;
+class ProbeAbort;
 struct PropertyValues;
 struct SecondaryForms;
 
@@ -54,6 +57,10 @@ public:
     // True while a listing or a date fetch runs; the commands that change files or list
     // again are refused then.
     bool Busy() const { return listing_ || fetchingDates_; }
+    // Lists `folder` (when not empty) instead of the saved favorites folder, for this run only:
+    // unless another folder is chosen meanwhile, the saved choice is written back unchanged.
+    // Call before the window is first shown.
+    void OpenForThisRun(const QString& folder) { runFolder_ = folder; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -136,6 +143,8 @@ private:
     void TB_VersionClick();
     void TB_ShowBrowserClick();
     void TBHelpClick();
+    // The desktop could not hand `what` to any program: says so instead of doing nothing.
+    void ReportNoOpener(const QString& what);
 
     // Update dates (MainWindowDates.cpp).
     void TB_GetDateClick();
@@ -143,6 +152,9 @@ private:
     void TB_CheckGetDateCancelClick();
     // Gives the favorite of `path` its date, if it is still listed with the URL probed.
     void ShowDate(const std::string& path, const std::string& url, std::string date);
+    // Probes `url` for the date of the favorite of `path` and shows it, unless the cancel
+    // command stopped the probe: the row then stays as it was.
+    void FetchDate(const std::string& path, const std::string& url, UrlProbeResult& result);
 
     // The archive (MainWindowArchive.cpp) and printing (MainWindowPrint.cpp).
     void TBArchiveClick();
@@ -164,6 +176,7 @@ private:
     TStatusBar* StatusBar1 = nullptr;
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr;
+    LastColumnFill* CommentFill = nullptr;
     TFindFile FindFile1;
     // Made by the first print (MainWindowPrint.cpp), owned by the window.
     TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;
@@ -185,6 +198,9 @@ private:
     std::string StartupRootPath;
 
     SettingsFile settings_;
+    QString runFolder_;
+    // The saved "Path" while runFolder_ stands in for it.
+    std::optional<std::string> savedPath_;
     QWidget* splash_ = nullptr;
     bool shown_ = false;
     bool listing_ = false;
@@ -196,6 +212,8 @@ private:
     // cancel flag.
     bool fetchingDates_ = false;
     bool dateCancel_ = false;
+    // The probe in flight, which the cancel command stops at once.
+    ProbeAbort* probeAbort_ = nullptr;
 };
 
 } // namespace mv

@@ -1,4 +1,5 @@
 #include "AppSetup.h"
+#include "CommandLineFolder.h"
 #include "MainWindow.h"
 #include "SecondaryWindows.h"
 #include "SettingsFile.h"
@@ -13,6 +14,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     mv::SetupApplication(app);
+    const std::optional<QString> runFolder = mv::CommandLineFolder(QApplication::arguments());
+    if (!runFolder) return 2;
 
     // The splash is painted once before the slow start-up work.
     auto* splash = new mv::TfrmSplash;
@@ -26,6 +29,7 @@ int main(int argc, char** argv) {
     splash->repaint();
 
     mv::TForm1 form(mv::SettingsPathFor(mv::library::executablePath()), splash);
+    form.OpenForThisRun(*runFolder);
     mv::CreateSecondaryForms(form);
     form.show();
     return app.exec();

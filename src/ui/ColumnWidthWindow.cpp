@@ -4,6 +4,7 @@
 #include "JapaneseFonts.h"
 
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -104,8 +105,15 @@ void TForm2::btnCancelClick() {
 
 std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent) {
     if (fontChooser()) return fontChooser()(initial);
+    // The dialog lists installed families only: a requested family that the system stands in
+    // for ("ＭＳ Ｐゴシック") would leave it on the first font of the list, which OK would then
+    // apply. It opens on the font actually in use instead.
+    QFont start = initial;
+    const QFontInfo used(initial);
+    start.setFamily(used.family());
+    start.setStyleName(used.styleName());
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent, QStringLiteral("フォント"));
+    const QFont font = QFontDialog::getFont(&ok, start, parent, QStringLiteral("フォント"));
     if (!ok) return std::nullopt;
     return font;
 }

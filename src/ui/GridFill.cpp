@@ -1,0 +1,46 @@
+#include "ui/GridFill.h"
+
+#include "ui/StringGrid.h"
+
+#include <QEvent>
+
+#include <algorithm>
+
+namespace mv {
+
+int FitWidthCap(const TStringGrid& grid, int col, double share, int minimum) {
+    const int view = grid.viewport()->width();
+    const int last = grid.ColCount() - 1;
+    int others = minimum + grid.GridLineWidth();
+    for (int c = 0; c < last; ++c)
+        if (c != col) others += grid.ColWidths(c) + grid.GridLineWidth();
+    const int room = view - others - grid.GridLineWidth();
+    return std::max(minimum, std::min(int(view * share), room));
+}
+
+LastColumnFill::LastColumnFill(TStringGrid* grid, int minimum)
+    : QObject(grid), grid_(grid), minimum_(minimum) {
+    grid_->viewport()->installEventFilter(this);
+}
+
+void LastColumnFill::Fill() {
+    const int last = grid_->ColCount() - 1;
+    if (!active_ || last < 0) return;
+    if (filled_ >= 0 && grid_->ColWidths(last) != filled_) {
+        active_ = false;
+        return;
+    }
+    int used = 0;
+    for (int c = 0; c < last; ++c)
+        used += grid_->ColWidths(c) + grid_->GridLineWidth();
+    const int width = std::max(minimum_, grid_->viewport()->width() - used - grid_->GridLineWidth());
+    if (width != grid_->ColWidths(last)) grid_->setColWidths(last, width);
+    filled_ = grid_->ColWidths(last);
+}
+
+bool LastColumnFill::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::Resize) Fill();
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace mv
