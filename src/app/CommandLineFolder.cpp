@@ -25,7 +25,8 @@ std::optional<QString> CommandLineFolder(const QStringList& arguments) {
             continue;
         }
         if (!optionsEnded && argument.startsWith(u'-')) {
-            const bool help = argument == QLatin1String("-h") || argument == QLatin1String("--help");
+            const bool help =
+                argument == QLatin1String("-h") || argument == QLatin1String("--help");
             printUsage(help ? QString() : QStringLiteral("unknown option ") + argument);
             return std::nullopt;
         }

@@ -2,6 +2,7 @@
 
 #include "PaneFocusKeeper.h"
 #include "ShellTreeView.h"
+#include "ToolbarFit.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
 #include "favorites/MessagePump.h"
@@ -150,6 +151,8 @@ void TForm1::BuildLayout() {
 
     ConnectCommands();
     AttachPaneKeys(Bars, ShellTreeView1, StringGrid1);
+    BarFit = new ToolbarFit(this, {Bars.mainToolbar, Bars.folderToolbar, Bars.listToolbar},
+                            [this] { ApplyViewMode(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -273,7 +276,7 @@ void TForm1::FormCreate() {
     StringGrid1->setRowCount(1);
     DefaultTextColumnWidth = StringGrid1->ColWidths(1);
     // The comment column reaches the grid's right edge.
-    CommentFill = new LastColumnFill(StringGrid1, DefaultTextColumnWidth);
+    CommentFill = new LastColumnFill(StringGrid1, DefaultTextColumnWidth, 0.5);
     ListingEnabled = true;
     StartupRootPath = ShellTreeView1->SelectedPath();
     UpdateCommandStates();
@@ -370,7 +373,7 @@ void TForm1::TB_EasyViewClick() {
 }
 
 void TForm1::ApplyViewMode() {
-    const bool easy = Action("TB_EasyView")->isChecked();
+    const bool easyView = Action("TB_EasyView")->isChecked();
     for (const char* name : ViewModeItems()) {
         QAction* a = Action(name);
         if (!a) continue;
@@ -378,14 +381,15 @@ void TForm1::ApplyViewMode() {
             auto* button = qobject_cast<QToolButton*>(o);
             if (!button) continue;
             const bool hasImage = !a->icon().isNull();
+            // A toolbar too wide for the window is shown as in the easy view.
+            const bool easy =
+                easyView || BarFit->Compact(qobject_cast<QToolBar*>(button->parentWidget()));
             button->setToolButtonStyle(!easy      ? Qt::ToolButtonTextBesideIcon
                                        : hasImage ? Qt::ToolButtonIconOnly
                                                   : Qt::ToolButtonTextOnly);
         }
-        if (a->property("hint").toString().isEmpty()) {
-            a->setProperty("hint", a->text());
-            a->setToolTip(a->text());
-        }
+        // The tooltip already shows the caption (and the command's key).
+        if (a->property("hint").toString().isEmpty()) a->setProperty("hint", a->text());
     }
 }
 
@@ -456,6 +460,7 @@ void TForm1::WidenColumnToFit(int col, int row) {
     const int width = std::min(cap, StringGrid1->TextWidth(text) + 10);
     if (width > StringGrid1->ColWidths(col)) {
         StringGrid1->setColWidths(col, width);
+        CommentFill->NoteFitted(col);
         CommentFill->Fill();
     }
 }
@@ -488,6 +493,8 @@ void TForm1::ShellTreeView1Change() {
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
+        CommentFill->NoteFitted(1);
+        CommentFill->NoteFitted(2);
         const int n = int(favorites_.Count());
         StringGrid1->setRowCount(n + 1);
         if (StringGrid1->RowCount() > 1)

@@ -35,6 +35,7 @@ class TStatusProgressBar;
 class TAyaSGridPrinter;
 class TPrintDialog;
 class LastColumnFill;
+class ToolbarFit;
 class ProbeAbort;
 struct PropertyValues;
 struct SecondaryForms;
@@ -177,6 +178,7 @@ private:
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr;
     LastColumnFill* CommentFill = nullptr;
+    ToolbarFit* BarFit = nullptr;
     TFindFile FindFile1;
     // Made by the first print (MainWindowPrint.cpp), owned by the window.
     TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;

@@ -60,7 +60,8 @@ public:
     int IndexOf(int col, int row) const { return row * Grid()->ColCount() + col; }
 
     void* interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TableInterface) return static_cast<QAccessibleTableInterface*>(this);
+        if (type == QAccessible::TableInterface)
+            return static_cast<QAccessibleTableInterface*>(this);
         return QAccessibleWidget::interface_cast(type);
     }
 
@@ -90,8 +91,7 @@ public:
     QAccessibleInterface* summary() const override { return nullptr; }
     QAccessibleInterface* cellAt(int row, int column) const override {
         const int gridRow = row + HeaderRows();
-        if (row < 0 || column < 0 || gridRow >= Grid()->RowCount() ||
-            column >= Grid()->ColCount())
+        if (row < 0 || column < 0 || gridRow >= Grid()->RowCount() || column >= Grid()->ColCount())
             return nullptr;
         return const_cast<GridAccessible*>(this)->CellOf(column, gridRow);
     }
@@ -149,8 +149,9 @@ public:
         if (!isValid()) return {};
         switch (t) {
         case QAccessible::Name:
-            if (Check()) return columnHeaderText().isEmpty() ? QStringLiteral("チェック")
-                                                            : columnHeaderText();
+            if (Check())
+                return columnHeaderText().isEmpty() ? QStringLiteral("チェック")
+                                                    : columnHeaderText();
             return ShownText(grid_, col_, row_);
         case QAccessible::Value:
             return Check() ? QString() : ShownText(grid_, col_, row_);
@@ -192,7 +193,8 @@ public:
         s.selectable = true;
         const bool current = grid_->Col() == col_ && grid_->Row() == row_;
         s.selected = current;
-        s.focused = current && (grid_->hasFocus() || grid_->isAncestorOf(QApplication::focusWidget()));
+        s.focused =
+            current && (grid_->hasFocus() || grid_->isAncestorOf(QApplication::focusWidget()));
         s.editable = !Check() && (grid_->Options() & goEditing);
         if (Check()) {
             s.checkable = true;
@@ -269,8 +271,7 @@ QAccessibleInterface* GridAccessible::CellOf(int col, int row) {
 }
 
 int GridAccessible::indexOfChild(const QAccessibleInterface* child) const {
-    auto* cell =
-        child ? const_cast<QAccessibleInterface*>(child)->tableCellInterface() : nullptr;
+    auto* cell = child ? const_cast<QAccessibleInterface*>(child)->tableCellInterface() : nullptr;
     if (!cell || child->parent() != this) return -1;
     return IndexOf(cell->columnIndex(), cell->rowIndex() + HeaderRows());
 }

@@ -18,9 +18,13 @@ int FitWidthCap(const TStringGrid& grid, int col, double share, int minimum) {
     return std::max(minimum, std::min(int(view * share), room));
 }
 
-LastColumnFill::LastColumnFill(TStringGrid* grid, int minimum)
-    : QObject(grid), grid_(grid), minimum_(minimum) {
+LastColumnFill::LastColumnFill(TStringGrid* grid, int minimum, double share)
+    : QObject(grid), grid_(grid), minimum_(minimum), share_(share) {
     grid_->viewport()->installEventFilter(this);
+}
+
+void LastColumnFill::NoteFitted(int col) {
+    fitted_[col] = grid_->ColWidths(col);
 }
 
 void LastColumnFill::Fill() {
@@ -33,13 +37,24 @@ void LastColumnFill::Fill() {
     int used = 0;
     for (int c = 0; c < last; ++c)
         used += grid_->ColWidths(c) + grid_->GridLineWidth();
-    const int width = std::max(minimum_, grid_->viewport()->width() - used - grid_->GridLineWidth());
+    const int width =
+        std::max(minimum_, grid_->viewport()->width() - used - grid_->GridLineWidth());
     if (width != grid_->ColWidths(last)) grid_->setColWidths(last, width);
     filled_ = grid_->ColWidths(last);
 }
 
 bool LastColumnFill::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_->viewport() && event->type() == QEvent::Resize) Fill();
+    if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
+        for (auto& [col, width] : fitted_) {
+            if (grid_->ColWidths(col) != width) continue; // set by hand since
+            const int cap = FitWidthCap(*grid_, col, share_, minimum_);
+            if (width > cap) {
+                grid_->setColWidths(col, cap);
+                width = cap;
+            }
+        }
+        Fill();
+    }
     return QObject::eventFilter(watched, event);
 }
 

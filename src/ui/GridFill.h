@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+#include <map>
+
 namespace mv {
 
 class TStringGrid;
@@ -16,11 +18,15 @@ int FitWidthCap(const TStringGrid& grid, int col, double share, int minimum);
 // Keeps the last column of `grid` reaching the right edge of the visible cells, whenever the
 // grid is resized or Fill() is called. A width set by someone else (the user dragging the
 // border, a column-width window) is theirs: from then on the column keeps it.
+// Columns noted as fitted to their texts are kept within FitWidthCap(`share`) as the grid
+// narrows, while they keep the width they were fitted to.
 class LastColumnFill : public QObject {
     Q_OBJECT
 public:
-    LastColumnFill(TStringGrid* grid, int minimum);
+    LastColumnFill(TStringGrid* grid, int minimum, double share);
     void Fill();
+    // Column `col` has just been given its width by fitting it to its texts.
+    void NoteFitted(int col);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -28,7 +34,9 @@ protected:
 private:
     TStringGrid* grid_;
     int minimum_;
-    int filled_ = -1; // the width this last gave the column
+    double share_;
+    std::map<int, int> fitted_; // column -> the width it was fitted to
+    int filled_ = -1;           // the width this last gave the column
     bool active_ = true;
 };
 

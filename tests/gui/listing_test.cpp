@@ -179,6 +179,8 @@ TEST_F(MainWindowTest, MarkingARowEnablesTheCheckMarkedCommands) {
 
 TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {
     open();
+    form->resize(1280, 900); // wide enough for every caption
+    QApplication::processEvents();
     QAction* easy = form->Action("TB_EasyView");
     auto* button = qobject_cast<QToolButton*>(
         component<QToolBar>("MainToolbar")->widgetForAction(form->Action("TB_Refresh")));

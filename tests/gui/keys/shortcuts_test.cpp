@@ -96,8 +96,9 @@ TEST_F(KeysTest, MenuBarHoldsTheInventoryWithItsKeys) {
     EXPECT_EQ(form->Action("TB_Folder_Paste")->shortcut(), QKeySequence(QKeySequence::Paste));
     EXPECT_EQ(form->Action("TB_Refresh")->shortcut(), QKeySequence(QKeySequence::Refresh));
     EXPECT_TRUE(form->Action("TB_Copy_Toolbar")->shortcut().isEmpty());
-    EXPECT_TRUE(form->Action("TB_Copy_Toolbar")->toolTip().contains(
-        QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText)));
+    EXPECT_TRUE(form->Action("TB_Copy_Toolbar")
+                    ->toolTip()
+                    .contains(QKeySequence(QKeySequence::Copy).toString(QKeySequence::NativeText)));
     // Every command with a handler can be reached from the menu bar.
     QList<QAction*> reachable;
     std::function<void(const QMenu*)> collect = [&](const QMenu* m) {

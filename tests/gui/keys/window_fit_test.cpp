@@ -6,6 +6,7 @@
 
 #include "app/CommandLineFolder.h"
 #include "app/SettingsFile.h"
+#include "app/ToolbarFit.h"
 #include "ui/ColumnWidthWindow.h"
 #include "web/shellexec.h"
 
@@ -14,6 +15,8 @@
 #include <QFontDialog>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -50,7 +53,8 @@ private:
 
 TEST_F(WindowFitTest, StandardDialogsSpeakJapanese) {
     QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    EXPECT_TRUE(box.button(QDialogButtonBox::Cancel)->text().contains(QStringLiteral("キャンセル")));
+    EXPECT_TRUE(
+        box.button(QDialogButtonBox::Cancel)->text().contains(QStringLiteral("キャンセル")));
     QFontDialog fonts;
     EXPECT_NE(fonts.windowTitle(), QStringLiteral("Select Font"));
 }
@@ -73,8 +77,11 @@ TEST_F(WindowFitTest, FontWindowOpensOnTheFontInUse) {
 }
 
 TEST_F(WindowFitTest, LongNamesLeaveTheOtherColumnsInSight) {
-    const std::string longName = "とても長い日本語のサイト名を持つお気に入りファイルで一覧の半分を越えるもの";
+    const std::string longName =
+        "とても長い日本語のサイト名を持つお気に入りファイルで一覧の半分を越えるもの";
     writeFavorite(longName + ".url", "http://example.com/a/rather/long/url/that/needs/room/too");
+    writeFavorite("青空文庫.url", "https://www.aozora.gr.jp/");
+    writeFavorite("気象庁.url", "https://www.jma.go.jp/");
     open();
     const int view = grid().viewport()->width();
     EXPECT_LE(grid().ColWidths(1), view / 2);
@@ -95,6 +102,27 @@ TEST_F(WindowFitTest, LongNamesLeaveTheOtherColumnsInSight) {
     form->resize(1000, 700);
     QApplication::processEvents();
     EXPECT_EQ(grid().ColWidths(4), 70);
+}
+
+TEST_F(WindowFitTest, ToolbarsCompactRatherThanHideCommands) {
+    open();
+    auto* bar = component<QToolBar>("TBPopupMenu_List_ToolBar");
+    auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(form->Action("TB_Add_Toolbar")));
+    for (const int width : {730, 1280, 500}) {
+        form->resize(width, 700);
+        QApplication::processEvents();
+        const bool fits = mv::ToolbarFit::FullWidth(*bar) <= width;
+        EXPECT_EQ(fits, width == 1280) << width;
+        EXPECT_EQ(button->toolButtonStyle(),
+                  fits ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly)
+            << width;
+        // Nothing left behind the overflow arrow: every button lies within the bar.
+        for (QAction* a : bar->actions()) {
+            QWidget* w = bar->widgetForAction(a);
+            if (!a->isVisible() || !w || width == 500) continue;
+            EXPECT_TRUE(w->isVisible()) << a->objectName().toStdString() << " at " << width;
+        }
+    }
 }
 
 TEST_F(WindowFitTest, CancelStopsARequestInFlightAtOnce) {
