@@ -30,7 +30,7 @@ struct Item {
     // The platform's key for the command; `key` where the platform has none (Windows' key
     // scheme has no quit key) or the command no standard key.
     QKeySequence::StandardKey standardKey = QKeySequence::UnknownKey;
-    QKeyCombination key = {};
+    QKeyCombination key = QKeyCombination::fromCombined(0);
 };
 
 // Keys live on the pop-up menu's action; its toolbar twin shows them in its hint only, so

@@ -139,7 +139,9 @@ void TForm1::BuildLayout() {
 
     StatusBar1 = new TStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(17 + 2);
+    // Room for the progress bar's frame and a line of text in the window's font; 19 pixels
+    // (the laid-out height) cut both off at the bottom.
+    StatusBar1->setFixedHeight(std::max(17 + 2, fontMetrics().height() + 8));
     StatusBar1->AddPanel(100);
     StatusBar1->AddPanel(50);
     setStatusBar(StatusBar1);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <limits>
 
 namespace mv {
@@ -35,8 +36,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int to
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(p);
-    label->move(24, top);
     label->adjustSize();
+    // Right-aligned 6 pixels before its spin box (which starts at 72) and centred on it:
+    // the laid-out left edge of 24 let "サイト名" touch the box.
+    label->move(std::max(8, 72 - 6 - label->width()), top + (21 - label->height()) / 2);
     return label;
 }
 

@@ -200,8 +200,10 @@ TEST_F(DatesTest, SingleFetchShowsTheServersDateOrWhatWentWrong) {
 
     fetchRow(rowOf("dated"));
     EXPECT_EQ(cell(3, rowOf("dated")), date);
-    EXPECT_EQ(grid().ColWidths(3), grid().TextWidth(date) + 10);
-    EXPECT_GT(grid().ColWidths(3), widthBefore);
+    // Widened to the text, as far as the other columns leave room.
+    const int widthAfter = grid().ColWidths(3);
+    EXPECT_LE(widthAfter, grid().TextWidth(date) + 10);
+    EXPECT_GT(widthAfter, widthBefore);
     expectIdle();
 
     fetchRow(rowOf("undated"));
@@ -214,7 +216,7 @@ TEST_F(DatesTest, SingleFetchShowsTheServersDateOrWhatWentWrong) {
     fetchRow(rowOf("dated"));
     EXPECT_EQ(cell(3, rowOf("dated")), kNoSession);
     // Narrower texts never shrink the column.
-    EXPECT_EQ(grid().ColWidths(3), grid().TextWidth(date) + 10);
+    EXPECT_EQ(grid().ColWidths(3), widthAfter);
 
     expectIdle();
     EXPECT_TRUE(dialogs.asked.empty());
