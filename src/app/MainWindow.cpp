@@ -454,17 +454,17 @@ void TForm1::WidenColumnToFit(int col, int row) {
     // Most texts of a listing fit the column the widest so far has made; they are not
     // measured. None grows past half the visible grid, nor so far that the comment column
     // leaves the screen, so a long name leaves the other columns in sight; the cell shows what
-    // fits.
-    const int cap = FitWidthCap(*StringGrid1, col, 0.5, DefaultTextColumnWidth);
-    if (StringGrid1->ColWidths(col) >= cap) return;
+    // fits, and the column grows on with the window.
     const std::string& text = StringGrid1->Cells(col, row);
-    if (StringGrid1->TextFitsWithin(text, StringGrid1->ColWidths(col) - 10)) return;
-    const int width = std::min(cap, StringGrid1->TextWidth(text) + 10);
-    if (width > StringGrid1->ColWidths(col)) {
-        StringGrid1->setColWidths(col, width);
-        CommentFill->NoteFitted(col);
-        CommentFill->Fill();
-    }
+    const int wanted = CommentFill->Wanted(col);
+    if (StringGrid1->TextFitsWithin(text, wanted - 10)) return;
+    const int textWidth = StringGrid1->TextWidth(text) + 10;
+    if (textWidth <= wanted) return;
+    const int cap = FitWidthCap(*StringGrid1, col, 0.5, DefaultTextColumnWidth);
+    const int width = std::max(StringGrid1->ColWidths(col), std::min(cap, textWidth));
+    StringGrid1->setColWidths(col, width);
+    CommentFill->NoteFitted(col, textWidth);
+    CommentFill->Fill();
 }
 
 void TForm1::ShellTreeView1Change() {
@@ -495,8 +495,8 @@ void TForm1::ShellTreeView1Change() {
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
-        CommentFill->NoteFitted(1);
-        CommentFill->NoteFitted(2);
+        CommentFill->NoteFitted(1, DefaultTextColumnWidth);
+        CommentFill->NoteFitted(2, DefaultTextColumnWidth);
         const int n = int(favorites_.Count());
         StringGrid1->setRowCount(n + 1);
         if (StringGrid1->RowCount() > 1)

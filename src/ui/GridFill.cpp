@@ -23,8 +23,15 @@ LastColumnFill::LastColumnFill(TStringGrid* grid, int minimum, double share)
     grid_->viewport()->installEventFilter(this);
 }
 
-void LastColumnFill::NoteFitted(int col) {
-    fitted_[col] = grid_->ColWidths(col);
+void LastColumnFill::NoteFitted(int col, int wanted) {
+    fitted_[col] = {grid_->ColWidths(col), wanted};
+}
+
+int LastColumnFill::Wanted(int col) const {
+    const auto found = fitted_.find(col);
+    if (found == fitted_.end() || found->second.width != grid_->ColWidths(col))
+        return grid_->ColWidths(col);
+    return std::max(found->second.wanted, found->second.width);
 }
 
 void LastColumnFill::Fill() {
@@ -45,12 +52,13 @@ void LastColumnFill::Fill() {
 
 bool LastColumnFill::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
-        for (auto& [col, width] : fitted_) {
-            if (grid_->ColWidths(col) != width) continue; // set by hand since
+        for (auto& [col, fitted] : fitted_) {
+            if (grid_->ColWidths(col) != fitted.width) continue; // set by hand since
             const int cap = FitWidthCap(*grid_, col, share_, minimum_);
-            if (width > cap) {
-                grid_->setColWidths(col, cap);
-                width = cap;
+            const int width = std::max(minimum_, std::min(fitted.wanted, cap));
+            if (width != fitted.width) {
+                grid_->setColWidths(col, width);
+                fitted.width = width;
             }
         }
         Fill();

@@ -18,15 +18,18 @@ int FitWidthCap(const TStringGrid& grid, int col, double share, int minimum);
 // Keeps the last column of `grid` reaching the right edge of the visible cells, whenever the
 // grid is resized or Fill() is called. A width set by someone else (the user dragging the
 // border, a column-width window) is theirs: from then on the column keeps it.
-// Columns noted as fitted to their texts are kept within FitWidthCap(`share`) as the grid
-// narrows, while they keep the width they were fitted to.
+// Columns noted as fitted to their texts follow the grid's width while they keep the width
+// they were fitted to: as wide as their widest text wants, within FitWidthCap(`share`).
 class LastColumnFill : public QObject {
     Q_OBJECT
 public:
     LastColumnFill(TStringGrid* grid, int minimum, double share);
     void Fill();
-    // Column `col` has just been given its width by fitting it to its texts.
-    void NoteFitted(int col);
+    // Column `col` has just been given its width by fitting it to texts whose widest wants
+    // `wanted` pixels.
+    void NoteFitted(int col, int wanted);
+    // What the widest text of a fitted column wants; the column's width for any other.
+    int Wanted(int col) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,8 +38,12 @@ private:
     TStringGrid* grid_;
     int minimum_;
     double share_;
-    std::map<int, int> fitted_; // column -> the width it was fitted to
-    int filled_ = -1;           // the width this last gave the column
+    struct Fitted {
+        int width;  // as fitted
+        int wanted; // for its widest text
+    };
+    std::map<int, Fitted> fitted_;
+    int filled_ = -1; // the width this last gave the column
     bool active_ = true;
 };
 

@@ -91,8 +91,12 @@ TEST_F(WindowFitTest, LongNamesLeaveTheOtherColumnsInSight) {
     for (int c = 0; c < 5; ++c)
         total += grid().ColWidths(c) + grid().GridLineWidth();
     EXPECT_EQ(total, view);
+    const int capped = grid().ColWidths(1);
     form->resize(1280, 900);
     QApplication::processEvents();
+    // The long name gets the room the wider window has.
+    EXPECT_GT(grid().ColWidths(1), capped);
+    EXPECT_LE(grid().ColWidths(1), grid().viewport()->width() / 2);
     total = 0;
     for (int c = 0; c < 5; ++c)
         total += grid().ColWidths(c) + grid().GridLineWidth();
