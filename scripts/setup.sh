@@ -11,6 +11,8 @@ packages=(
   libgl-dev libcurl4-openssl-dev libicu-dev libattr1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk breeze-icon-theme
+  # Qt's own dialogs and buttons in Japanese
+  qt6-translations-l10n
   xvfb xauth imagemagick poppler-utils python3 curl
   lhasa libarchive-tools 7zip jlha-utils gzip
   # bench/web/LinkCheckBench.cpp: the peer it is measured against

@@ -1,5 +1,6 @@
 #include "AppSetup.h"
 
+#include "JapaneseTranslations.h"
 #include "QtDialogs.h"
 #include "ui/JapaneseFonts.h"
 
@@ -16,7 +17,8 @@ namespace mv {
 void SetupApplication(QApplication& app, bool realDialogs) {
     initResources();
     app.setApplicationName(QStringLiteral("Markvane"));
-    app.setApplicationDisplayName(QStringLiteral("Markvane"));
+    // No display name: Qt would append it to every window title, and window managers cut the
+    // titles of the small dialogs to "情報… ne".
     app.setDesktopFileName(QStringLiteral("markvane"));
     // The offscreen and minimal platforms know no icon theme: name the folder and a fallback.
     QStringList paths = QIcon::themeSearchPaths();
@@ -27,6 +29,7 @@ void SetupApplication(QApplication& app, bool realDialogs) {
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
         QIcon::setThemeName(QStringLiteral("breeze"));
     InstallJapaneseFontSubstitutes();
+    InstallJapaneseTranslations(app);
     app.setFont(MsPGothicFont(12));
     app.setWindowIcon(
         QIcon::fromTheme(QStringLiteral("bookmarks"), QIcon(QStringLiteral(":/markvane.svg"))));

@@ -11,6 +11,7 @@ class QAction;
 class QMainWindow;
 class QMenu;
 class QToolBar;
+class QWidget;
 
 namespace mv {
 
@@ -24,8 +25,12 @@ struct CommandBars {
 };
 
 // Creates every action (object name = item name) as a child of `window` and lays out the
-// bars and menus. The sort bar is returned unplaced.
+// bars, the pop-up menus and the window's menu bar. The sort bar is returned unplaced.
 CommandBars BuildCommands(QMainWindow* window);
+
+// The keys of the folder menu's commands act while the focus is in `folderPane`, those of the
+// list menu while it is in `listPane`, so the same key (copy, delete) serves the pane in use.
+void AttachPaneKeys(const CommandBars& bars, QWidget* folderPane, QWidget* listPane);
 
 // Whether the command is refused while a listing or a date fetch runs (TForm1::Busy).
 bool RefusedWhileBusy(const QAction* action);

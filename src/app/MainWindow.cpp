@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
+#include "PaneFocusKeeper.h"
 #include "ShellTreeView.h"
+#include "ToolbarFit.h"
 #include "archive/ArchiveFile.h"
 #include "archive/ArchiverProbe.h"
 #include "favorites/MessagePump.h"
@@ -8,6 +10,7 @@
 #include "platform/dialogs.h"
 #include "platform/error.h"
 #include "ui/CheckBoxGrid.h"
+#include "ui/GridFill.h"
 #include "ui/JapaneseFonts.h"
 #include "ui/StatusProgressBar.h"
 
@@ -35,10 +38,12 @@ const QColor kFixedColor(223, 223, 223);
 const QColor kGridBackground(214, 211, 222);
 const QColor kHiddenRow(190, 190, 255);
 
-// Disables the tree and the grid and shows the busy cursor until it goes out of scope.
+// Disables the tree and the grid and shows the busy cursor until it goes out of scope. The pane
+// that had the keyboard focus gets it back, so the keys work on at once after a folder was
+// chosen with the mouse.
 class BusyState {
 public:
-    BusyState(QWidget* tree, QWidget* grid) : tree_(tree), grid_(grid) {
+    BusyState(QWidget* tree, QWidget* grid) : tree_(tree), grid_(grid), focus_(tree, grid) {
         grid_->setEnabled(false);
         tree_->setEnabled(false);
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -52,6 +57,7 @@ public:
 private:
     QWidget* tree_;
     QWidget* grid_;
+    PaneFocusKeeper focus_;
 };
 
 } // namespace
@@ -114,6 +120,16 @@ void TForm1::BuildLayout() {
                 Guarded([&] { StringGrid1CellTyped(col, row, text); });
             });
 
+    // Commands hide the tree and the grid for a moment: their place stays, so the sort bar
+    // and the splitter do not jump meanwhile.
+    for (QWidget* pane :
+         {static_cast<QWidget*>(ShellTreeView1), static_cast<QWidget*>(StringGrid1)}) {
+        QSizePolicy policy = pane->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        pane->setSizePolicy(policy);
+    }
+    ShellTreeView1->setAccessibleName(QStringLiteral("フォルダ"));
+    StringGrid1->setAccessibleName(QStringLiteral("お気に入り一覧"));
     splitter->addWidget(ShellTreeView1);
     splitter->addWidget(panel);
     splitter->setStretchFactor(0, 0);
@@ -123,7 +139,9 @@ void TForm1::BuildLayout() {
 
     StatusBar1 = new TStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setFixedHeight(17 + 2);
+    // Room for the progress bar's frame and a line of text in the window's font; 19 pixels
+    // (the laid-out height) cut both off at the bottom.
+    StatusBar1->setFixedHeight(std::max(17 + 2, fontMetrics().height() + 8));
     StatusBar1->AddPanel(100);
     StatusBar1->AddPanel(50);
     setStatusBar(StatusBar1);
@@ -134,6 +152,9 @@ void TForm1::BuildLayout() {
     StatusProgressBar1->setStatusBar(StatusBar1);
 
     ConnectCommands();
+    AttachPaneKeys(Bars, ShellTreeView1, StringGrid1);
+    BarFit = new ToolbarFit(this, {Bars.mainToolbar, Bars.folderToolbar, Bars.listToolbar},
+                            [this] { ApplyViewMode(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -259,6 +280,8 @@ void TForm1::FormCreate() {
                             goRowSizing | goColSizing | goEditing | goThumbTracking);
     StringGrid1->setRowCount(1);
     DefaultTextColumnWidth = StringGrid1->ColWidths(1);
+    // The comment column reaches the grid's right edge.
+    CommentFill = new LastColumnFill(StringGrid1, DefaultTextColumnWidth, 0.5);
     ListingEnabled = true;
     StartupRootPath = ShellTreeView1->SelectedPath();
     UpdateCommandStates();
@@ -282,7 +305,11 @@ void TForm1::FormShow() {
         splash_->deleteLater();
         splash_ = nullptr;
     };
-    const std::string path = settings_.ReadString("FavoriteFolder", "Path", StartupRootPath);
+    std::string path = settings_.ReadString("FavoriteFolder", "Path", StartupRootPath);
+    if (!runFolder_.isEmpty()) {
+        savedPath_ = path;
+        path = fromQt(runFolder_);
+    }
     if (path != StartupRootPath) {
         try {
             ShellTreeView1->setRoot(toQt(path));
@@ -292,6 +319,8 @@ void TForm1::FormShow() {
             throw;
         }
     }
+    // The root as the tree names it now, which the close compares against.
+    if (savedPath_) runFolder_ = ShellTreeView1->Root();
     move(x(), int(settings_.ReadInteger("FormPosition", "Top", y())));
     move(int(settings_.ReadInteger("FormPosition", "Left", x())), y());
     resize(int(settings_.ReadInteger("FormPosition", "Width", width())), height());
@@ -315,7 +344,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::FormCloseQuery() {
-    settings_.WriteString("FavoriteFolder", "Path", fromQt(ShellTreeView1->Root()));
+    const bool runFolderShown = savedPath_ && ShellTreeView1->Root() == runFolder_;
+    settings_.WriteString("FavoriteFolder", "Path",
+                          runFolderShown ? *savedPath_ : fromQt(ShellTreeView1->Root()));
     settings_.WriteInteger("FormPosition", "Top", y());
     settings_.WriteInteger("FormPosition", "Left", x());
     settings_.WriteInteger("FormPosition", "Width", width());
@@ -332,6 +363,7 @@ void TForm1::TB_EndClick() {
 }
 
 void TForm1::TB_RefreshClick() {
+    const PaneFocusKeeper focus(ShellTreeView1, StringGrid1);
     ShellTreeView1->hide();
     StringGrid1->hide();
     const auto show = qScopeGuard([this] {
@@ -346,7 +378,7 @@ void TForm1::TB_EasyViewClick() {
 }
 
 void TForm1::ApplyViewMode() {
-    const bool easy = Action("TB_EasyView")->isChecked();
+    const bool easyView = Action("TB_EasyView")->isChecked();
     for (const char* name : ViewModeItems()) {
         QAction* a = Action(name);
         if (!a) continue;
@@ -354,14 +386,15 @@ void TForm1::ApplyViewMode() {
             auto* button = qobject_cast<QToolButton*>(o);
             if (!button) continue;
             const bool hasImage = !a->icon().isNull();
+            // A toolbar too wide for the window is shown as in the easy view.
+            const bool easy =
+                easyView || BarFit->Compact(qobject_cast<QToolBar*>(button->parentWidget()));
             button->setToolButtonStyle(!easy      ? Qt::ToolButtonTextBesideIcon
                                        : hasImage ? Qt::ToolButtonIconOnly
                                                   : Qt::ToolButtonTextOnly);
         }
-        if (a->property("hint").toString().isEmpty()) {
-            a->setProperty("hint", a->text());
-            a->setToolTip(a->text());
-        }
+        // The tooltip already shows the caption (and the command's key).
+        if (a->property("hint").toString().isEmpty()) a->setProperty("hint", a->text());
     }
 }
 
@@ -422,11 +455,19 @@ void TForm1::ShowEntries() {
 
 void TForm1::WidenColumnToFit(int col, int row) {
     // Most texts of a listing fit the column the widest so far has made; they are not
-    // measured.
+    // measured. None grows past half the visible grid, nor so far that the comment column
+    // leaves the screen, so a long name leaves the other columns in sight; the cell shows what
+    // fits, and the column grows on with the window.
     const std::string& text = StringGrid1->Cells(col, row);
-    if (StringGrid1->TextFitsWithin(text, StringGrid1->ColWidths(col) - 10)) return;
-    const int width = StringGrid1->TextWidth(text) + 10;
-    if (width > StringGrid1->ColWidths(col)) StringGrid1->setColWidths(col, width);
+    const int wanted = CommentFill->Wanted(col);
+    if (StringGrid1->TextFitsWithin(text, wanted - 10)) return;
+    const int textWidth = StringGrid1->TextWidth(text) + 10;
+    if (textWidth <= wanted) return;
+    const int cap = FitWidthCap(*StringGrid1, col, 0.5, DefaultTextColumnWidth);
+    const int width = std::max(StringGrid1->ColWidths(col), std::min(cap, textWidth));
+    StringGrid1->setColWidths(col, width);
+    CommentFill->NoteFitted(col, textWidth);
+    CommentFill->Fill();
 }
 
 void TForm1::ShellTreeView1Change() {
@@ -460,6 +501,8 @@ void TForm1::ShellTreeView1Change() {
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
         StringGrid1->setColWidths(2, DefaultTextColumnWidth);
+        CommentFill->NoteFitted(1, DefaultTextColumnWidth);
+        CommentFill->NoteFitted(2, DefaultTextColumnWidth);
         const int n = int(favorites_.Count());
         StringGrid1->setRowCount(n + 1);
         if (StringGrid1->RowCount() > 1)
@@ -477,6 +520,7 @@ void TForm1::ShellTreeView1Change() {
         }
         StatusProgressBar1->setValue(0);
     } while (relistWanted_);
+    CommentFill->Fill();
     // The cell that is current when a listing ends gets no selection event; remembering its
     // row here keeps what is typed into it from being lost.
     RememberRow(StringGrid1->Row());

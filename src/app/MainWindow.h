@@ -11,6 +11,7 @@
 #include "favorites/FolderListing.h"
 #include "organize/FileOperation.h"
 #include "web/LinkChecker.h"
+#include "web/UrlProbe.h"
 
 #include <QMainWindow>
 
@@ -37,6 +38,9 @@ class TStatusBar;
 class TStatusProgressBar;
 class TAyaSGridPrinter;
 class TPrintDialog;
+class LastColumnFill;
+class ToolbarFit;
+class ProbeAbort;
 struct PropertyValues;
 struct SecondaryForms;
 
@@ -58,6 +62,10 @@ public:
     // True while a listing or a date fetch runs; the commands that change files or list
     // again are refused then.
     bool Busy() const { return listing_ || fetchingDates_; }
+    // Lists `folder` (when not empty) instead of the saved favorites folder, for this run only:
+    // unless another folder is chosen meanwhile, the saved choice is written back unchanged.
+    // Call before the window is first shown.
+    void OpenForThisRun(const QString& folder) { runFolder_ = folder; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -140,6 +148,8 @@ private:
     void TB_VersionClick();
     void TB_ShowBrowserClick();
     void TBHelpClick();
+    // The desktop could not hand `what` to any program: says so instead of doing nothing.
+    void ReportNoOpener(const QString& what);
 
     // Update dates (MainWindowDates.cpp).
     void TB_GetDateClick();
@@ -147,6 +157,9 @@ private:
     void TB_CheckGetDateCancelClick();
     // Gives the favorite of `path` its date, if it is still listed with the URL probed.
     void ShowDate(const std::string& path, const std::string& url, std::string date);
+    // Probes `url` for the date of the favorite of `path` and shows it, unless the cancel
+    // command stopped the probe: the row then stays as it was.
+    void FetchDate(const std::string& path, const std::string& url, UrlProbeResult& result);
 
     // Link check and the redirects it found (MainWindowLinks.cpp), duplicates
     // (MainWindowDuplicates.cpp).
@@ -187,6 +200,8 @@ private:
     TStatusBar* StatusBar1 = nullptr;
     TStatusProgressBar* StatusProgressBar1 = nullptr;
     QTimer* Timer1 = nullptr;
+    LastColumnFill* CommentFill = nullptr;
+    ToolbarFit* BarFit = nullptr;
     TFindFile FindFile1;
     // Made by the first print (MainWindowPrint.cpp), owned by the window.
     TAyaSGridPrinter* AyaSGridPrinter1 = nullptr;
@@ -208,6 +223,9 @@ private:
     std::string StartupRootPath;
 
     SettingsFile settings_;
+    QString runFolder_;
+    // The saved "Path" while runFolder_ stands in for it.
+    std::optional<std::string> savedPath_;
     QWidget* splash_ = nullptr;
     bool shown_ = false;
     bool listing_ = false;
@@ -224,6 +242,8 @@ private:
     // by file, with the URL it was checked at.
     LinkChecker* linkChecker_ = nullptr;
     std::map<std::string, std::pair<std::string, LinkResult>> linkResults_;
+    // The probe in flight, which the cancel command stops at once.
+    ProbeAbort* probeAbort_ = nullptr;
 };
 
 } // namespace mv

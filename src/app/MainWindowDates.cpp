@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 
+#include "PaneFocusKeeper.h"
 #include "ShellTreeView.h"
 #include "favorites/MessagePump.h"
 #include "platform/codepage.h"
@@ -11,6 +12,7 @@
 #include "platform/error.h"
 #include "ui/CheckBoxGrid.h"
 #include "ui/StatusProgressBar.h"
+#include "web/ProbeAbort.h"
 #include "web/ProbeRunner.h"
 
 #include <QAction>
@@ -56,16 +58,31 @@ void TForm1::ShowDate(const std::string& path, const std::string& url, std::stri
     WidenColumnToFit(kDateCol, row);
 }
 
+void TForm1::FetchDate(const std::string& path, const std::string& url, UrlProbeResult& result) {
+    ProbeAbort abort;
+    UrlProbeTimeouts timeouts;
+    timeouts.abort = &abort;
+    probeAbort_ = &abort;
+    const auto forget = qScopeGuard([this] { probeAbort_ = nullptr; });
+    RunProbe(url, result, timeouts);
+    if (!abort.aborted()) ShowDate(path, url, DateCellText(result));
+}
+
 // Refused while a listing or another date command is under way: its rows must not change
 // beneath it.
 void TForm1::TB_GetDateClick() {
     fetchingDates_ = true;
+    dateCancel_ = false;
+    QAction* cancelItem = Action("TB_CheckGetDateCancel");
+    cancelItem->setVisible(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restore = qScopeGuard([this] {
+    const PaneFocusKeeper focus(ShellTreeView1, StringGrid1);
+    const auto restore = qScopeGuard([this, cancelItem] {
         ShellTreeView1->setEnabled(true);
         StringGrid1->setEnabled(true);
         PumpQuietly();
         QApplication::restoreOverrideCursor();
+        cancelItem->setVisible(false);
         fetchingDates_ = false;
     });
     ShellTreeView1->setEnabled(false);
@@ -78,8 +95,7 @@ void TForm1::TB_GetDateClick() {
     const std::string path = favorites_.At(*entry).Entry.Path;
     const std::string url = favorites_.At(*entry).Url;
     UrlProbeResult result;
-    RunProbe(url, result);
-    ShowDate(path, url, DateCellText(result));
+    FetchDate(path, url, result);
 }
 
 // One batch at a time, and none while a listing or a single fetch is under way.
@@ -89,6 +105,7 @@ void TForm1::TB_CheckGetDateClick() {
     cancelItem->setVisible(true);
     dateCancel_ = false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    const PaneFocusKeeper focus(ShellTreeView1, StringGrid1);
     // With a maximum of 0 the bar would turn into an endless busy animation.
     StatusProgressBar1->setMaximum(std::max(1, StringGrid1->RowCount() - 1));
     const auto restore = qScopeGuard([this, cancelItem] {
@@ -123,14 +140,14 @@ void TForm1::TB_CheckGetDateClick() {
         if (!entry || !favorites_.At(*entry).Checked) continue;
         const std::string path = favorites_.At(*entry).Entry.Path;
         const std::string url = favorites_.At(*entry).Url;
-        RunProbe(url, result);
-        ShowDate(path, url, DateCellText(result));
+        FetchDate(path, url, result);
         PumpMessages();
     }
 }
 
 void TForm1::TB_CheckGetDateCancelClick() {
     dateCancel_ = true;
+    if (probeAbort_) probeAbort_->abort();
 }
 
 } // namespace mv

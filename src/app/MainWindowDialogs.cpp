@@ -60,6 +60,7 @@ void TForm1::TB_ChangeFavoiteDirClick() {
         return;
     TSelectFolderDialog& dialog = SelectFolderDialog1(*this);
     dialog.Root = rfDesktop;
+    dialog.Caption = QStringLiteral("お気に入りフォルダの選択");
     dialog.setText(QStringLiteral("フォルダを選択し、OKを押してください"));
     if (!dialog.Execute()) return;
     // The tree refuses a folder it cannot open ("パス設定エラー") and keeps its root.
@@ -97,12 +98,22 @@ void TForm1::TB_ShowBrowserClick() {
     // Only web addresses: a URL can be a path to a program or a file: URL, which the desktop
     // would run or open.
     const QUrl url = WebAddress(toQt(favorites_.At(*entry).Url));
-    if (url.isValid()) ShellOpen(url);
+    if (url.isValid() && !ShellOpen(url)) ReportNoOpener(url.toDisplayString());
 }
 
 void TForm1::TBHelpClick() {
-    // Nothing is reported: a missing page is the desktop's to show.
-    ShellOpenFile(toQt(library::executableFolder()) + QStringLiteral("/help.htm"));
+    // A missing page is the desktop's to show; a desktop that cannot open anything is ours.
+    const QString page = toQt(library::executableFolder()) + QStringLiteral("/help.htm");
+    if (!ShellOpenFile(page)) ReportNoOpener(page);
+}
+
+void TForm1::ReportNoOpener(const QString& what) {
+    Dialogs::current().message(MsgType::Warning,
+                               QStringLiteral("%1 を開けません\r\n"
+                                              "URLやファイルを開くプログラム (xdg-open と"
+                                              "ブラウザ) がインストールされていません")
+                                   .arg(what),
+                               mbOK);
 }
 
 } // namespace mv

@@ -2,6 +2,8 @@
 
 #include "MainWindow.h"
 
+#include "PaneFocusKeeper.h"
+
 #include "ShellTreeView.h"
 #include "favorites/MessagePump.h"
 #include "favorites/ShortcutFile.h"
@@ -23,7 +25,7 @@ namespace {
 class TreeAndGridAway {
 public:
     TreeAndGridAway(QWidget* tree, QWidget* grid, bool busyCursor)
-        : tree_(tree), grid_(grid), cursor_(busyCursor) {
+        : tree_(tree), grid_(grid), cursor_(busyCursor), focus_(tree, grid) {
         if (cursor_) QApplication::setOverrideCursor(Qt::WaitCursor);
         tree_->setEnabled(false);
         grid_->hide();
@@ -38,6 +40,7 @@ private:
     QWidget* tree_;
     QWidget* grid_;
     bool cursor_;
+    PaneFocusKeeper focus_; // last: gives the focus back once both are back
 };
 
 // Where `folder` lands when moved or copied into `target`.

@@ -1,5 +1,6 @@
 #include "AppSetup.h"
 #include "CheckLinksCommand.h"
+#include "CommandLineFolder.h"
 #include "MainWindow.h"
 #include "OpenCommand.h"
 #include "SecondaryWindows.h"
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     mv::SetupApplication(app);
     if (const auto opened = mv::RunOpenCommand(argc, argv)) return *opened;
+    const std::optional<QString> runFolder = mv::CommandLineFolder(QApplication::arguments());
+    if (!runFolder) return 2;
 
     // The splash is painted once before the slow start-up work.
     auto* splash = new mv::TfrmSplash;
@@ -32,6 +35,7 @@ int main(int argc, char** argv) {
     splash->repaint();
 
     mv::TForm1 form(mv::SettingsPathFor(mv::library::executablePath()), splash);
+    form.OpenForThisRun(*runFolder);
     mv::CreateSecondaryForms(form);
     form.show();
     return app.exec();

@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 #include "ui/EditorKind.h"
 
+#include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -251,6 +252,25 @@ bool TMOStringGrid::ToggleCheckCell(int col, int row) {
     setCells(col, row, check ? "1" : "0");
     CheckCellClick(col, row, check);
     return check;
+}
+
+bool TMOStringGrid::CellKey(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Space || Row() < FixedRows()) return false;
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    int col = -1;
+    if (mods == Qt::NoModifier) {
+        const TMOGridColumn* column = ColumnOf(Col());
+        if (column && column->ButtonStyle() == cbsCheckBox) col = Col();
+    } else if (mods == Qt::ControlModifier) {
+        for (int c = FixedCols(); c < ColCount() && col < 0; ++c)
+            if (columns_[c].ButtonStyle() == cbsCheckBox) col = c;
+    }
+    if (col < 0) return false;
+    const bool check = ToggleCheckCell(col, Row());
+    if (TInplaceEdit3D* editor = Editor(); editor && EditorMode() && col == Col())
+        editor->setChecked(check);
+    InvalidateCell(col, Row());
+    return true;
 }
 
 void TMOStringGrid::mousePressEvent(QMouseEvent* event) {

@@ -65,6 +65,8 @@ protected:
     void SetEditText(int col, int row, const std::string& value) override;
     void SizeChanged(int oldColCount, int oldRowCount) override;
     bool InputMethodAllowed(int col) const override;
+    // Space ticks the current check-box cell; Ctrl+Space the row's check box from any column.
+    bool CellKey(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:

@@ -4,10 +4,12 @@
 #include "JapaneseFonts.h"
 
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <limits>
 
 namespace mv {
@@ -34,8 +36,10 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int to
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, Qt::white);
     label->setPalette(p);
-    label->move(24, top);
     label->adjustSize();
+    // Right-aligned 6 pixels before its spin box (which starts at 72) and centred on it:
+    // the laid-out left edge of 24 let "サイト名" touch the box.
+    label->move(std::max(8, 72 - 6 - label->width()), top + (21 - label->height()) / 2);
     return label;
 }
 
@@ -104,8 +108,15 @@ void TForm2::btnCancelClick() {
 
 std::optional<QFont> ChooseFont(const QFont& initial, QWidget* parent) {
     if (fontChooser()) return fontChooser()(initial);
+    // The dialog lists installed families only: a requested family that the system stands in
+    // for ("ＭＳ Ｐゴシック") would leave it on the first font of the list, which OK would then
+    // apply. It opens on the font actually in use instead.
+    QFont start = initial;
+    const QFontInfo used(initial);
+    start.setFamily(used.family());
+    start.setStyleName(used.styleName());
     bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, parent, QStringLiteral("フォント"));
+    const QFont font = QFontDialog::getFont(&ok, start, parent, QStringLiteral("フォント"));
     if (!ok) return std::nullopt;
     return font;
 }

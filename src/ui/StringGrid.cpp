@@ -1,5 +1,7 @@
 #include "ui/StringGrid.h"
 
+#include "ui/GridAccessible.h"
+
 #include "platform/codepage.h"
 
 #include <QApplication>
@@ -73,6 +75,7 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent), edit_(*
     horizontalScrollBar()->setTracking(false);
     edit_.UpdateInputMethod();
     UpdateScrollBars();
+    InstallGridAccessibility();
 }
 
 TStringGrid::~TStringGrid() {
@@ -92,6 +95,7 @@ void TStringGrid::setCells(int col, int row, std::string text) {
     cells_[size_t(col)][size_t(row)] = std::move(text);
     InvalidateCell(col, row);
     edit_.CellChanged(col, row);
+    NotifyGridCellChanged(this, col, row);
 }
 
 void TStringGrid::setColCount(int count) {
@@ -110,6 +114,7 @@ void TStringGrid::setColCount(int count) {
     SizeChanged(oldCols, oldRows);
     UpdateScrollBars();
     InvalidateGrid();
+    NotifyGridResized(this);
 }
 
 void TStringGrid::setRowCount(int count) {
@@ -129,6 +134,7 @@ void TStringGrid::setRowCount(int count) {
     SizeChanged(oldCols, oldRows);
     UpdateScrollBars();
     InvalidateGrid();
+    NotifyGridResized(this);
 }
 
 void TStringGrid::setFixedCols(int count) {
@@ -277,6 +283,7 @@ bool TStringGrid::MoveCurrent(int col, int row) {
     InvalidateCell(col_, row_);
     edit_.UpdateInputMethod();
     edit_.FollowCurrent();
+    NotifyGridCurrentChanged(this);
     return true;
 }
 
@@ -287,6 +294,7 @@ void TStringGrid::ForceCurrent(int col, int row) {
     col_ = std::clamp(col, FixedCols(), ColCount() - 1);
     row_ = std::clamp(row, FixedRows(), RowCount() - 1);
     edit_.UpdateInputMethod();
+    NotifyGridCurrentChanged(this);
 }
 
 QSize TStringGrid::ViewSize() const {

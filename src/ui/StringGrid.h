@@ -159,6 +159,9 @@ protected:
     virtual void SizeChanged(int oldColCount, int oldRowCount);
     // Whether input methods may be used while typing into column `col`.
     virtual bool InputMethodAllowed(int col) const;
+    // A key a descendant gives a meaning of its own, offered before the grid's and the
+    // editor's handling; true when it was used.
+    virtual bool CellKey(QKeyEvent* event);
 
     void ShowEditor();
     void HideEditor();

@@ -11,6 +11,7 @@ namespace mv {
 bool TStringGrid::EditorKey(QKeyEvent* event) {
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     const TInplaceEdit* editor = edit_.Editor();
+    if (CellKey(event)) return true;
     switch (event->key()) {
     case Qt::Key_Escape:
         edit_.Cancel();
@@ -54,7 +55,15 @@ bool TStringGrid::EditorKey(QKeyEvent* event) {
     }
 }
 
+bool TStringGrid::CellKey(QKeyEvent*) {
+    return false;
+}
+
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    if (CellKey(event)) {
+        event->accept();
+        return;
+    }
     int col = col_;
     int row = row_;
     if (MoveKeyTarget(event, col, row) || TabTarget(event, col, row)) {

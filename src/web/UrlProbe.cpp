@@ -1,5 +1,7 @@
 #include "web/UrlProbe.h"
 
+#include "web/ProbeAbort.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -22,6 +24,9 @@ bool curlReady() {
 
 struct EasyDeleter {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
 };
 struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
@@ -163,6 +168,39 @@ bool configure(CURL* curl, Transfer& transfer, curl_slist* headers,
     return ok;
 }
 
+// Runs the transfer as curl_easy_perform would, but in a loop that an abort can wake at any
+// moment, so a silent server does not hold it until the time-out.
+CURLcode perform(CURL* curl, ProbeAbort* abort) {
+    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), curl) != CURLM_OK) return CURLE_FAILED_INIT;
+    CURLcode result = CURLE_ABORTED_BY_CALLBACK;
+    if (!abort || abort->attach(multi.get())) {
+        int running = 1;
+        bool done = false;
+        while (!done && !(abort && abort->aborted())) {
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+            int queued = 0;
+            while (const CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+                if (message->msg == CURLMSG_DONE) {
+                    result = message->data.result;
+                    done = true;
+                }
+            }
+            if (!done && running == 0) break; // ended without a message: nothing obtained
+            if (!done && curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr) != CURLM_OK) {
+                result = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+        if (abort) abort->detach();
+    }
+    curl_multi_remove_handle(multi.get(), curl);
+    return result;
+}
+
 } // namespace
 
 void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeouts& timeouts) {
@@ -186,7 +224,8 @@ void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeou
         curl_easy_setopt(curl.get(), CURLOPT_URL, urlText.c_str()) != CURLE_OK)
         return;
 
-    const CURLcode code = curl_easy_perform(curl.get());
+    const CURLcode code = perform(curl.get(), timeouts.abort);
+    if (timeouts.abort && timeouts.abort->aborted()) return;
     // A failure after the final headers (a stalled or broken body) still leaves them valid.
     if (code != CURLE_OK && !transfer.bodyReached && !transfer.finalHeadersDone()) return;
     result.urlOpened = true;

@@ -11,6 +11,8 @@
 
 namespace mv {
 
+class ProbeAbort;
+
 // Filled by ProbeUrl, which overwrites every field on every path: what was not obtained is false
 // or empty, so one record can serve a whole batch without one URL inheriting another's date.
 struct UrlProbeResult {
@@ -43,6 +45,8 @@ struct UrlProbeTimeouts {
     // The whole transfer, redirects included: a server that accepts and never answers ends the
     // probe after 30 s, twice the connect bound so a slow but working server still gets through.
     std::chrono::milliseconds total{30000};
+    // When set, the probe also ends as soon as this is aborted (see ProbeAbort).
+    ProbeAbort* abort = nullptr;
 };
 
 // Probes `url` (http or https only; redirects are followed, to http and https only) and fills

@@ -2,6 +2,7 @@
 
 #include "web/UrlProbe.h"
 #include "LoopbackHttpServer.h"
+#include "web/ProbeAbort.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +184,28 @@ TEST_F(UrlProbeTest, SilentServerFailsAtTheOverallTimeOut) {
     const auto elapsed = Clock::now() - start;
     EXPECT_GE(elapsed, 900ms);
     EXPECT_LT(elapsed, 3s);
+}
+
+TEST_F(UrlProbeTest, AnAbortEndsTheRequestInFlightAtOnce) {
+    server.route("/silent", {"", false, true});
+    ProbeAbort abort;
+    std::thread aborter([&] {
+        std::this_thread::sleep_for(300ms);
+        abort.abort();
+    });
+    const auto start = Clock::now();
+    EXPECT_EQ(probe(server.url("/silent"), {5s, 5s, &abort}), kNotOpened);
+    const auto elapsed = Clock::now() - start;
+    aborter.join();
+    EXPECT_GE(elapsed, 250ms);
+    EXPECT_LT(elapsed, 1s); // far below the 5 s bounds, with room for a loaded machine
+    EXPECT_EQ(server.requests().size(), 1u);
+
+    // Aborted before it began: no request at all. An abort meant for another probe does not
+    // touch one that was given none.
+    EXPECT_EQ(probe(server.url("/dated"), {5s, 5s, &abort}), kNotOpened);
+    EXPECT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(probe(server.url("/dated")), opened("200", kDate));
 }
 
 TEST_F(UrlProbeTest, UnusableOrUnreachableUrlsAreNotOpened) {
