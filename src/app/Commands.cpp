@@ -127,6 +127,10 @@ const Item kSort[] = {
      u"現在表示されているお気に入り一覧を印刷します"},
 };
 
+// Searching the whole favorites folder (Ctrl+F): the window shows it inside its search box.
+const Item kSearch{"TB_Search", u"お気に入りの検索", "edit-find", kRuns,
+                   u"お気に入りフォルダ全体をサイト名・URL・コメントで検索します (Ctrl+F)"};
+
 // The list menu and the list toolbar hold the same items in the same order.
 std::vector<QAction*> listItems(QWidget* owner, const QString& suffix) {
     return {
@@ -196,6 +200,7 @@ CommandBars BuildCommands(QMainWindow* window) {
     bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const Item& item : kSort)
         addTo(bars.sortBar, makeAction(window, item));
+    makeAction(window, kSearch);
     return bars;
 }
 

@@ -134,6 +134,7 @@ void TForm1::BuildLayout() {
     StatusProgressBar1->setStatusBar(StatusBar1);
 
     ConnectCommands();
+    BuildSearchBox();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -434,6 +435,7 @@ void TForm1::ShellTreeView1Change() {
         relistWanted_ = true;
         return;
     }
+    if (SearchListsAgain()) return;
     listing_ = true;
     const auto done = qScopeGuard([this] { listing_ = false; });
     do {

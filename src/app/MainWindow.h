@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 
+class QLineEdit;
 class QTimer;
 
 namespace mv {
@@ -35,6 +36,7 @@ class TAyaSGridPrinter;
 class TPrintDialog;
 struct PropertyValues;
 struct SecondaryForms;
+class SearchIndexKeeper;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -157,6 +159,25 @@ private:
     // Puts a favorite's values into its row, or every favorite's into theirs.
     void ShowEntry(size_t index);
     void ShowEntries();
+
+    // Searching the whole favorites folder (MainWindowSearch.cpp). While a search is shown the
+    // grid lists the favorites found, in place of the selected folder's.
+    void BuildSearchBox();
+    void TB_SearchClick();
+    void SearchBoxChanged();
+    void ListSearchResults();
+    // The listing's part: lists the search's favorites again and returns true while a search
+    // is shown for the folder still selected; otherwise ends any search and returns false.
+    bool SearchListsAgain();
+    void EndSearch();
+    void ShowSearchStatus(int row);
+    // Files the program itself wrote, so the search index reads their folders again.
+    void NoteWritten(const std::vector<std::string>& paths);
+    QLineEdit* SearchBox = nullptr;
+    SearchIndexKeeper* SearchIndex1 = nullptr;
+    QTimer* SearchRetry = nullptr; // a search that waits for a listing or date fetch to end
+    QString searchFolder_;         // the folder selected when the search began
+    bool searchShown_ = false;
 
     // Components of the window.
     TShellTreeView* ShellTreeView1 = nullptr;
