@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 class QLineEdit;
 class QTimer;
@@ -178,6 +179,14 @@ private:
     QTimer* SearchRetry = nullptr; // a search that waits for a listing or date fetch to end
     QString searchFolder_;         // the folder selected when the search began
     bool searchShown_ = false;
+    // Widths of texts worked out for earlier keystrokes, in the grid's font of that time: an
+    // upper bound, and the width measured (-1 until it had to be).
+    std::unordered_map<std::string, std::pair<int, int>> searchTextWidths_;
+    int WidestFoundText(FavoriteField field);
+    // Measures every indexed name and URL while the window is idle, so the first keystroke
+    // finds them done.
+    void PrepareSearchWidths();
+    QString searchWidthsFont_;
 
     // Components of the window.
     TShellTreeView* ShellTreeView1 = nullptr;

@@ -9,6 +9,7 @@
 #include "platform/codepage.h"
 #include "ui/CheckBoxGrid.h"
 #include "ui/StatusProgressBar.h"
+#include "ui/TextWidthBound.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,6 +23,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace mv {
 namespace {
@@ -85,6 +90,7 @@ void TForm1::BuildSearchBox() {
     // A search typed before the index was read is answered once it is.
     connect(SearchIndex1, &SearchIndexKeeper::IndexReady, this, [this] {
         if (!SearchBox->text().trimmed().isEmpty()) Guarded([this] { SearchBoxChanged(); });
+        PrepareSearchWidths();
     });
     // Changes made by other programs show in the search shown.
     connect(SearchIndex1, &SearchIndexKeeper::IndexChanged, this, [this] {
@@ -129,30 +135,117 @@ void TForm1::SearchBoxChanged() {
 }
 
 void TForm1::ListSearchResults() {
+    std::vector<const FavoriteEntry*> found;
+    if (const SearchIndex* index = SearchIndex1->Index())
+        found = index->Find(SearchBox->text().toStdU16String());
+    // A keystroke that finds the same favorites, unchanged, leaves the rows as they are
+    // (with their marks and the edit under way).
+    const auto same = [](const FavoriteEntry& a, const FavoriteEntry& b) {
+        return a.Path == b.Path && a.SiteName == b.SiteName && a.Url == b.Url &&
+               a.Comment == b.Comment && a.Hidden == b.Hidden;
+    };
+    if (found.size() == favorites_.Count() && int(found.size()) + 1 == StringGrid1->RowCount() &&
+        std::equal(found.cbegin(), found.cend(), favorites_.Items().cbegin(),
+                   [&](const FavoriteEntry* f, const ListedFavorite& l) {
+                       return same(*f, l.Entry) && l.SiteName == l.Entry.SiteName &&
+                              l.Url == l.Entry.Url && l.Comment == l.Entry.Comment;
+                   })) {
+        ShowSearchStatus(StringGrid1->Row());
+        return;
+    }
+
     // The favorite in the current row stays current when it is found again.
     const std::string current = RowFile(StringGrid1->Row());
     ForgetRow();
     listing_ = true;
     const auto done = qScopeGuard([this] { listing_ = false; });
     favorites_.Clear();
-    if (const SearchIndex* index = SearchIndex1->Index())
-        for (const FavoriteEntry* entry : index->Find(SearchBox->text().toStdU16String()))
-            favorites_.Add(*entry);
-    StringGrid1->setColWidths(1, DefaultTextColumnWidth);
-    StringGrid1->setColWidths(2, DefaultTextColumnWidth);
+    for (const FavoriteEntry* entry : found)
+        favorites_.Add(*entry);
     const int n = int(favorites_.Count());
     StringGrid1->setRowCount(n + 1);
     StringGrid1->setFixedRows(n > 0 ? 1 : 0);
-    for (int i = 0; i < n; ++i) {
-        ShowEntry(size_t(i));
-        WidenColumnToFit(1, i + 1);
-        WidenColumnToFit(2, i + 1);
-    }
+    ShowEntries();
+    // Columns 1 and 2 fit their widest text, as after a listing.
+    StringGrid1->setColWidths(
+        1, std::max(DefaultTextColumnWidth, WidestFoundText(FavoriteField::SiteName) + 10));
+    StringGrid1->setColWidths(
+        2, std::max(DefaultTextColumnWidth, WidestFoundText(FavoriteField::Url) + 10));
     if (const auto at = favorites_.IndexOf(current)) StringGrid1->setRow(int(*at) + 1);
     listing_ = false;
     RememberRow(StringGrid1->Row());
     ShowSearchStatus(StringGrid1->Row());
     StringGrid1->viewport()->update();
+}
+
+// The width entry of one text, its bound worked out when it is new.
+static std::pair<int, int>&
+TextWidthEntry(TMOStringGrid& grid, std::unordered_map<std::string, std::pair<int, int>>& widths,
+               std::optional<TextWidthBound>& bounds, const std::string& text) {
+    auto [at, added] = widths.try_emplace(text, 0, -1);
+    if (added) {
+        if (!bounds) bounds.emplace(grid.font());
+        const std::optional<int> bound = bounds->Of(toQt(text));
+        at->second.first = bound ? *bound : grid.TextWidth(text);
+        if (!bound) at->second.second = at->second.first;
+    }
+    return at->second;
+}
+
+int TForm1::WidestFoundText(FavoriteField field) {
+    // Shaping a text is most of what a keystroke over thousands of favorites would cost. Each
+    // text's upper bound is worked out once (a table look-up per character) and only the texts
+    // whose bound beats the widest measured so far are shaped, each once for all keystrokes.
+    if (searchWidthsFont_ != StringGrid1->font().key() || searchTextWidths_.size() > 200000) {
+        searchTextWidths_.clear();
+        searchWidthsFont_ = StringGrid1->font().key();
+    }
+    std::optional<TextWidthBound> bounds;
+    std::vector<std::pair<const std::string*, std::pair<int, int>*>> texts;
+    texts.reserve(favorites_.Count());
+    for (const ListedFavorite& f : favorites_.Items()) {
+        const std::string& text = f.Shown(field);
+        texts.emplace_back(&text, &TextWidthEntry(*StringGrid1, searchTextWidths_, bounds, text));
+    }
+    std::sort(texts.begin(), texts.end(),
+              [](const auto& a, const auto& b) { return a.second->first > b.second->first; });
+    int widest = 0;
+    for (const auto& [text, width] : texts) {
+        if (width->first <= widest) break; // none of the rest can be wider
+        if (width->second < 0) width->second = StringGrid1->TextWidth(*text);
+        widest = std::max(widest, width->second);
+    }
+    return widest;
+}
+
+void TForm1::PrepareSearchWidths() {
+    const SearchIndex* index = SearchIndex1->Index();
+    if (!index) return;
+    auto texts = std::make_shared<std::vector<std::string>>();
+    for (const FavoriteEntry* f : index->All()) {
+        texts->push_back(f->SiteName);
+        texts->push_back(f->Url);
+    }
+    searchWidthsFont_ = StringGrid1->font().key();
+    auto* timer = new QTimer(this);
+    timer->setInterval(0);
+    auto next = std::make_shared<size_t>(0);
+    auto bounds = std::make_shared<std::optional<TextWidthBound>>();
+    connect(timer, &QTimer::timeout, this, [this, timer, texts, next, bounds] {
+        // A few milliseconds at a time, so typing is never held up.
+        const size_t end = std::min(*next + 200, texts->size());
+        const bool sameFont = searchWidthsFont_ == StringGrid1->font().key();
+        for (; sameFont && *next < end; ++*next) {
+            const std::string& text = (*texts)[*next];
+            auto& width = TextWidthEntry(*StringGrid1, searchTextWidths_, *bounds, text);
+            if (width.second < 0) width.second = StringGrid1->TextWidth(text);
+        }
+        if (!sameFont || *next >= texts->size()) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start();
 }
 
 bool TForm1::SearchListsAgain() {

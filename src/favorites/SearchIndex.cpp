@@ -316,4 +316,13 @@ std::vector<const FavoriteEntry*> SearchIndex::Find(std::u16string_view text) co
     return found;
 }
 
+std::vector<const FavoriteEntry*> SearchIndex::All() const {
+    std::vector<const FavoriteEntry*> all;
+    all.reserve(count_);
+    for (const auto& [path, folder] : folders_)
+        for (const Favorite& f : folder.Favorites)
+            all.push_back(&f.Entry);
+    return all;
+}
+
 } // namespace mv

@@ -57,6 +57,8 @@ public:
     // end ignored), by folder and then by site name. A blank text finds nothing. The entries
     // live until the index next changes.
     std::vector<const FavoriteEntry*> Find(std::u16string_view text) const;
+    // Every favorite held, in the same order.
+    std::vector<const FavoriteEntry*> All() const;
 
 private:
     struct Favorite {
