@@ -166,7 +166,8 @@ private:
     void BuildSearchBox();
     void TB_SearchClick();
     void SearchBoxChanged();
-    void ListSearchResults();
+    // Rows showing the same favorites are left alone unless `always` (a command changed them).
+    void ListSearchResults(bool always = false);
     // The listing's part: lists the search's favorites again and returns true while a search
     // is shown for the folder still selected; otherwise ends any search and returns false.
     bool SearchListsAgain();

@@ -134,7 +134,7 @@ void TForm1::SearchBoxChanged() {
     ListSearchResults();
 }
 
-void TForm1::ListSearchResults() {
+void TForm1::ListSearchResults(bool always) {
     std::vector<const FavoriteEntry*> found;
     if (const SearchIndex* index = SearchIndex1->Index())
         found = index->Find(SearchBox->text().toStdU16String());
@@ -144,7 +144,8 @@ void TForm1::ListSearchResults() {
         return a.Path == b.Path && a.SiteName == b.SiteName && a.Url == b.Url &&
                a.Comment == b.Comment && a.Hidden == b.Hidden;
     };
-    if (found.size() == favorites_.Count() && int(found.size()) + 1 == StringGrid1->RowCount() &&
+    if (!always && found.size() == favorites_.Count() &&
+        int(found.size()) + 1 == StringGrid1->RowCount() &&
         std::equal(found.cbegin(), found.cend(), favorites_.Items().cbegin(),
                    [&](const FavoriteEntry* f, const ListedFavorite& l) {
                        return same(*f, l.Entry) && l.SiteName == l.Entry.SiteName &&
@@ -261,7 +262,7 @@ bool TForm1::SearchListsAgain() {
     // any folder whose entries changed (a paste, a delete, a new favorite).
     NoteWritten(favorites_.Paths());
     SearchIndex1->SyncStale();
-    ListSearchResults();
+    ListSearchResults(true);
     return true;
 }
 
