@@ -202,18 +202,22 @@ int TForm1::WidestFoundText(FavoriteField field) {
         searchWidthsFont_ = StringGrid1->font().key();
     }
     std::optional<TextWidthBound> bounds;
-    std::vector<std::pair<const std::string*, std::pair<int, int>*>> texts;
-    texts.reserve(favorites_.Count());
+    std::vector<std::pair<const std::string*, std::pair<int, int>*>> unmeasured;
+    int widest = 0;
     for (const ListedFavorite& f : favorites_.Items()) {
         const std::string& text = f.Shown(field);
-        texts.emplace_back(&text, &TextWidthEntry(*StringGrid1, searchTextWidths_, bounds, text));
+        std::pair<int, int>& width = TextWidthEntry(*StringGrid1, searchTextWidths_, bounds, text);
+        if (width.second >= 0)
+            widest = std::max(widest, width.second);
+        else
+            unmeasured.emplace_back(&text, &width);
     }
-    std::sort(texts.begin(), texts.end(),
+    // Widest bound first: once a bound is no wider than the widest text, none after it is.
+    std::sort(unmeasured.begin(), unmeasured.end(),
               [](const auto& a, const auto& b) { return a.second->first > b.second->first; });
-    int widest = 0;
-    for (const auto& [text, width] : texts) {
-        if (width->first <= widest) break; // none of the rest can be wider
-        if (width->second < 0) width->second = StringGrid1->TextWidth(*text);
+    for (const auto& [text, width] : unmeasured) {
+        if (width->first <= widest) break;
+        width->second = StringGrid1->TextWidth(*text);
         widest = std::max(widest, width->second);
     }
     return widest;
