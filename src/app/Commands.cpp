@@ -178,6 +178,14 @@ const Item kSort[] = {
      u"現在表示されているお気に入り一覧を印刷します", QKeySequence::Print},
 };
 
+// Searching the whole favorites folder (Ctrl+F): the window shows it inside its search box.
+const Item kSearch{"TB_Search",
+                   u"お気に入りの検索",
+                   "edit-find",
+                   kRuns,
+                   u"お気に入りフォルダ全体をサイト名・URL・コメントで検索します",
+                   QKeySequence::Find};
+
 // The list menu and the list toolbar hold the same items in the same order.
 std::vector<QAction*> listItems(QWidget* owner, const QString& suffix) {
     return {
@@ -241,6 +249,8 @@ const MenuBarEntry kMenuBar[] = {
     {kEditMenu, "TBSubmenu_CheckEdit"},
     {kEditMenu, nullptr},
     {kEditMenu, "TB_Property"},
+    {kEditMenu, nullptr},
+    {kEditMenu, "TB_Search"},
     {kFolderMenu, "TB_Folder_New"},
     {kFolderMenu, nullptr},
     {kFolderMenu, "TB_Folder_Copy"},
@@ -360,6 +370,7 @@ CommandBars BuildCommands(QMainWindow* window) {
     bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const Item& item : kSort)
         addTo(bars.sortBar, makeAction(window, item));
+    makeAction(window, kSearch);
     window->setMenuBar(makeMenuBar(window));
     return bars;
 }

@@ -155,6 +155,7 @@ void TForm1::BuildLayout() {
     AttachPaneKeys(Bars, ShellTreeView1, StringGrid1);
     BarFit = new ToolbarFit(this, {Bars.mainToolbar, Bars.folderToolbar, Bars.listToolbar},
                             [this] { ApplyViewMode(); });
+    BuildSearchBox();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -478,6 +479,7 @@ void TForm1::ShellTreeView1Change() {
         relistWanted_ = true;
         return;
     }
+    if (SearchListsAgain()) return;
     listing_ = true;
     const auto done = qScopeGuard([this] { listing_ = false; });
     do {

@@ -20,8 +20,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+class QLineEdit;
 class QTimer;
 
 namespace mv {
@@ -43,6 +45,7 @@ class ToolbarFit;
 class ProbeAbort;
 struct PropertyValues;
 struct SecondaryForms;
+class SearchIndexKeeper;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -193,6 +196,34 @@ private:
     // Puts a favorite's values into its row, or every favorite's into theirs.
     void ShowEntry(size_t index);
     void ShowEntries();
+
+    // Searching the whole favorites folder (MainWindowSearch.cpp). While a search is shown the
+    // grid lists the favorites found, in place of the selected folder's.
+    void BuildSearchBox();
+    void TB_SearchClick();
+    void SearchBoxChanged();
+    // Rows showing the same favorites are left alone unless `always` (a command changed them).
+    void ListSearchResults(bool always = false);
+    // The listing's part: lists the search's favorites again and returns true while a search
+    // is shown for the folder still selected; otherwise ends any search and returns false.
+    bool SearchListsAgain();
+    void EndSearch();
+    void ShowSearchStatus(int row);
+    // Files the program itself wrote, so the search index reads their folders again.
+    void NoteWritten(const std::vector<std::string>& paths);
+    QLineEdit* SearchBox = nullptr;
+    SearchIndexKeeper* SearchIndex1 = nullptr;
+    QTimer* SearchRetry = nullptr; // a search that waits for a listing or date fetch to end
+    QString searchFolder_;         // the folder selected when the search began
+    bool searchShown_ = false;
+    // Widths of texts worked out for earlier keystrokes, in the grid's font of that time: an
+    // upper bound, and the width measured (-1 until it had to be).
+    std::unordered_map<std::string, std::pair<int, int>> searchTextWidths_;
+    int WidestFoundText(FavoriteField field);
+    // Measures every indexed name and URL while the window is idle, so the first keystroke
+    // finds them done.
+    void PrepareSearchWidths();
+    QString searchWidthsFont_;
 
     // Components of the window.
     TShellTreeView* ShellTreeView1 = nullptr;

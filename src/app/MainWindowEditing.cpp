@@ -122,6 +122,8 @@ void TForm1::CommitRowEdits() {
     if (favorites_.EditPath().empty() || committing_) return;
     const QScopedValueRollback committing(committing_, true);
     const CommitResult result = favorites_.Commit();
+    // The search index reads the favorite again, under its new name too.
+    NoteWritten({result.Path, result.Target});
     if (result.Restored) ShowEntry(*result.Restored);
     const QString message = CommitMessage(result);
     if (!message.isEmpty()) Dialogs::current().message(MsgType::Error, message, mbOK);
