@@ -104,10 +104,6 @@ const Item kMain[] = {
      u"フォルダ・お気に入りファイルを再読み込みします", QKeySequence::Refresh},
     {"TBArchive", u"圧縮ファイル作成", "archive-insert", kRuns,
      u"全お気に入りをLHA形式で圧縮保存します"},
-    {"TB_BookmarkExport", u"ブックマークのエクスポート", "document-export", kRefused,
-     u"お気に入りをブラウザで読み込めるブックマークファイルに書き出します"},
-    {"TB_BookmarkImport", u"ブックマークのインポート", "document-import", kRefused,
-     u"ブラウザのブックマークファイルを選択中のフォルダに読み込みます"},
     {"TB_EasyView", u"簡易表示", "view-list-icons"},
     {"TBHelp", u"ヘルプ", "help-contents", kRuns, nullptr, QKeySequence::HelpContents},
     {"TB_Version", u"バージョン情報", "help-about"},
@@ -115,13 +111,6 @@ const Item kMain[] = {
      Qt::CTRL | Qt::Key_Q},
     {"TB_CheckGetDateCancel", u"更新日取得の中止", "process-stop", kRuns, nullptr,
      QKeySequence::Cancel},
-    {"TB_CheckLinks", u"リンク切れチェック", "network-server", kRefused,
-     u"チェックされたお気に入り (なければ一覧の全て) のリンクを調べます"},
-    {"TB_CheckLinksCancel", u"リンク切れチェックの中止", "process-stop"},
-    {"TB_ApplyRedirects", u"移動先の反映", "go-jump", kRefused,
-     u"恒久的に移動したお気に入りのURLを移動先に書き換えます"},
-    {"TB_FindDuplicates", u"重複の検索", "edit-find-replace", kRefused,
-     u"お気に入りフォルダ全体から同じURLのお気に入りと空のフォルダを探します"},
 };
 
 const Item kFolderNew{"TB_Folder_New", u"新規フォルダの作成", "folder-new", kRefused,
@@ -176,6 +165,22 @@ const Item kSort[] = {
      u"フォルダツリー・お気に入り一覧のフォントを変更します"},
     {"TB_Print", u"表の印刷", "document-print", kRuns,
      u"現在表示されているお気に入り一覧を印刷します", QKeySequence::Print},
+};
+
+// Commands of the menu bar alone: the toolbars keep to the commands they always had, so their
+// captions still fit a 1280-pixel window.
+const Item kMenuOnly[] = {
+    {"TB_BookmarkExport", u"ブックマークのエクスポート", "document-export", kRefused,
+     u"お気に入りをブラウザで読み込めるブックマークファイルに書き出します"},
+    {"TB_BookmarkImport", u"ブックマークのインポート", "document-import", kRefused,
+     u"ブラウザのブックマークファイルを選択中のフォルダに読み込みます"},
+    {"TB_CheckLinks", u"リンク切れチェック", "network-server", kRefused,
+     u"チェックされたお気に入り (なければ一覧の全て) のリンクを調べます"},
+    {"TB_CheckLinksCancel", u"リンク切れチェックの中止", "process-stop"},
+    {"TB_ApplyRedirects", u"移動先の反映", "go-jump", kRefused,
+     u"恒久的に移動したお気に入りのURLを移動先に書き換えます"},
+    {"TB_FindDuplicates", u"重複の検索", "edit-find-replace", kRefused,
+     u"お気に入りフォルダ全体から同じURLのお気に入りと空のフォルダを探します"},
 };
 
 // Searching the whole favorites folder (Ctrl+F): the window shows it inside its search box.
@@ -370,6 +375,8 @@ CommandBars BuildCommands(QMainWindow* window) {
     bars.sortBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     for (const Item& item : kSort)
         addTo(bars.sortBar, makeAction(window, item));
+    for (const Item& item : kMenuOnly)
+        makeAction(window, item);
     makeAction(window, kSearch);
     window->setMenuBar(makeMenuBar(window));
     return bars;
@@ -383,17 +390,11 @@ const std::vector<const char*>& ViewModeItems() {
     static const std::vector<const char*> items = {"TB_ChangeFavoiteDir",
                                                    "TB_Refresh",
                                                    "TBArchive",
-                                                   "TB_BookmarkExport",
-                                                   "TB_BookmarkImport",
                                                    "TB_EasyView",
                                                    "TBHelp",
                                                    "TB_Version",
                                                    "TB_End",
                                                    "TB_CheckGetDateCancel",
-                                                   "TB_CheckLinks",
-                                                   "TB_CheckLinksCancel",
-                                                   "TB_ApplyRedirects",
-                                                   "TB_FindDuplicates",
                                                    "TB_SortBySite",
                                                    "TB_SortByURL",
                                                    "TB_Col",
