@@ -557,6 +557,7 @@ void TForm1::ReadFoundFiles() {
         return !relistWanted_;
     });
     found_ = {};
+    favorites_.Reserve(entries.size());
     for (FavoriteEntry& e : entries)
         favorites_.Add(std::move(e));
 }

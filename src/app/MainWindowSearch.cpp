@@ -104,6 +104,8 @@ void TForm1::BuildSearchBox() {
 }
 
 void TForm1::TB_SearchClick() {
+    // The tree is read from here on, while the user types.
+    SearchIndex1->setRoot(filePath(ShellTreeView1->RootPath()));
     SearchBox->setFocus(Qt::ShortcutFocusReason);
     SearchBox->selectAll();
 }
@@ -253,8 +255,9 @@ void TForm1::PrepareSearchWidths() {
 }
 
 bool TForm1::SearchListsAgain() {
-    // Whatever is listed, the index follows the root the tree shows.
-    if (SearchIndex1) SearchIndex1->setRoot(filePath(ShellTreeView1->RootPath()));
+    // Once the search was used, the index follows the root the tree shows.
+    if (SearchIndex1 && SearchIndex1->Started())
+        SearchIndex1->setRoot(filePath(ShellTreeView1->RootPath()));
     if (!searchShown_) return false;
     if (ShellTreeView1->SelectedQPath() != searchFolder_) {
         // Another folder was chosen: it is listed, and the search ends.

@@ -28,6 +28,9 @@ public:
     // Starts reading `root` in the background, unless it is the root already held or being
     // read. A read under way for another root is given up.
     void setRoot(const std::string& root);
+    // Whether a root was given: the index is read only once the search is first used, so a
+    // window never searching never reads the whole tree.
+    bool Started() const { return !root_.empty(); }
     // The index once the read of the root is done; null before.
     const SearchIndex* Index() const { return index_.get(); }
 

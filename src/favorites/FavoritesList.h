@@ -69,6 +69,9 @@ public:
     // The listing. Clear also ends the edit, without writing; the clipboards are kept.
     void Clear();
     void Add(FavoriteEntry entry);
+    // Room for `count` favorites at once: a large listing then never holds two copies of the
+    // list while it grows.
+    void Reserve(size_t count) { items_.reserve(count); }
     size_t Count() const { return items_.size(); }
     bool Empty() const { return items_.empty(); }
     const ListedFavorite& At(size_t index) const { return items_.at(index); }

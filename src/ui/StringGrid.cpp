@@ -388,6 +388,10 @@ int TStringGrid::TextWidth(std::string_view bytes, const QFont& font) {
 bool TStringGrid::TextFitsWithin(std::string_view bytes, int width) const {
     if (bytes.empty()) return width >= 0;
     if (!widthBound_ || widthBound_->Font() != font()) widthBound_.emplace(font());
+    if (&CodePage::active() == &CodePage::utf8()) {
+        if (const std::optional<int> bound = widthBound_->OfUtf8(bytes); bound && *bound <= width)
+            return true;
+    }
     const QString text = toQt(bytes);
     if (const std::optional<int> bound = widthBound_->Of(text); bound && *bound <= width)
         return true;

@@ -58,4 +58,14 @@ std::optional<int> TextWidthBound::Of(QStringView text) {
     return static_cast<int>((units + 32) / 64);
 }
 
+std::optional<int> TextWidthBound::OfUtf8(std::string_view bytes) {
+    // A UTF-8 sequence gives at most one UTF-16 unit per byte.
+    if (decoded_.size() < bytes.size()) decoded_.resize(bytes.size());
+    utf8_.resetState();
+    const QChar* end = utf8_.appendToBuffer(decoded_.data(),
+                                            QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+    if (utf8_.hasError()) return std::nullopt;
+    return Of(QStringView(decoded_.data(), end - decoded_.data()));
+}
+
 } // namespace mv

@@ -5,8 +5,10 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QStringDecoder>
 #include <QStringView>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace mv {
@@ -19,6 +21,9 @@ public:
     // characters whose width depends on their neighbours beyond kerning (combining marks,
     // scripts shaped in context, characters outside the Basic Multilingual Plane).
     std::optional<int> Of(QStringView text);
+    // The same for UTF-8 bytes, without making a string of them (a listing asks for thousands);
+    // nothing for bytes that are not UTF-8.
+    std::optional<int> OfUtf8(std::string_view bytes);
 
     const QFont& Font() const { return font_; }
 
@@ -30,6 +35,8 @@ private:
     QFontMetricsF metrics_;
     int commonFloor_; // in 1/64 pixels, see advance()
     std::vector<int> advances_;
+    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    std::vector<QChar> decoded_;
 };
 
 } // namespace mv

@@ -63,6 +63,20 @@ TEST(TextWidthBound, LeavesContextShapedTextToMeasuring) {
     EXPECT_EQ(bound.Of(QString()), 0);
 }
 
+TEST(TextWidthBound, Utf8BytesGiveTheBoundOfTheirText) {
+    TextWidthBound bound(MsPGothicFont(12));
+    for (const QString& text : texts()) {
+        const QByteArray utf8 = text.toUtf8();
+        EXPECT_EQ(bound.OfUtf8({utf8.constData(), size_t(utf8.size())}), bound.Of(text))
+            << text.toStdString();
+    }
+    // A longer text first, so a shorter one after it must not reuse what the first left.
+    EXPECT_EQ(bound.OfUtf8("\xE3\x81\x82\xE3\x81\x82"), bound.Of(QStringLiteral("ああ")));
+    EXPECT_EQ(bound.OfUtf8("a"), bound.Of(QStringLiteral("a")));
+    EXPECT_FALSE(bound.OfUtf8("\x82\xA0").has_value());   // Shift-JIS, not UTF-8
+    EXPECT_FALSE(bound.OfUtf8("ab\xE3\x81").has_value()); // cut inside a character
+}
+
 TEST(TextWidthBound, GridFitTestAgreesWithMeasuringAtTheEdge) {
     TStringGrid grid;
     for (const QFont& font : fonts()) {
