@@ -69,7 +69,12 @@ public:
     // Windows' readers take the URL of the Unicode shadow first; one that is not UTF-7 (a
     // hand-edited file) leaves the main section's URL.
     std::string url(size_t buffer) const {
-        if (auto wide = profile::findValue(text_, kWideShadow, "URL", *cp_))
+        // Most files have no shadow; one without ".W" in either case anywhere cannot hold it,
+        // and the search of the whole text for it is spared.
+        const bool mayHoldShadow = text_.find(".W") != std::string_view::npos ||
+                                   text_.find(".w") != std::string_view::npos;
+        if (auto wide =
+                mayHoldShadow ? profile::findValue(text_, kWideShadow, "URL", *cp_) : std::nullopt)
             if (auto decoded = fromUtf7(*wide)) return fromUnicode(*decoded, buffer);
         return value(kMain, "URL", buffer);
     }

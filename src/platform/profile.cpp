@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 #include "codepage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -57,6 +58,9 @@ std::string_view trimEnd(std::string_view s) {
 
 // Position of the single-byte character `c`, stepping over double-byte characters.
 size_t findChar(std::string_view s, char c, const CodePage& cp) {
+    // A byte below 0x40 is never part of another character in either code page, nor is any
+    // ASCII byte in UTF-8: such a character is found by bytes.
+    if (cp.id() == 65001 || static_cast<unsigned char>(c) < 0x40) return s.find(c);
     for (size_t i = 0; i < s.size(); i += cp.wellFormedCharLength(s, i))
         if (s[i] == c) return i;
     return std::string_view::npos;
@@ -65,6 +69,17 @@ size_t findChar(std::string_view s, char c, const CodePage& cp) {
 // Names match character by character: single-byte letters without regard to ASCII case, a
 // double-byte character only byte for byte (its second byte may lie in A-Z or a-z).
 bool sameName(std::string_view a, std::string_view b, const CodePage& cp) {
+    // In UTF-8, and for ASCII names in any code page, every letter is a character of its own:
+    // the names match byte for byte with ASCII letters folded.
+    auto ascii = [](std::string_view t) {
+        return std::all_of(t.begin(), t.end(), [](char ch) { return (ch & 0x80) == 0; });
+    };
+    if (cp.id() == 65001 || (ascii(a) && ascii(b))) {
+        auto fold = [](char ch) { return ch >= 'a' && ch <= 'z' ? char(ch - 32) : ch; };
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](char x, char y) { return fold(x) == fold(y); });
+    }
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         const size_t la = cp.wellFormedCharLength(a, i), lb = cp.wellFormedCharLength(b, j);

@@ -75,6 +75,13 @@ TEST_F(ShortcutEncoding, UnicodeShadowIsPreferredWhenItDecodes) {
         EXPECT_EQ(mv::ReadShortcutUrl(path), c.want) << c.wide;
         EXPECT_EQ(mv::ReadShortcutValues(path).Url, c.want) << c.wide;
     }
+    // The shadow's section name matches in any case and with blanks around it.
+    for (const char* header : {"[internetshortcut.w]", "[ INTERNETSHORTCUT.W ]"}) {
+        const std::string path = dir / "case.url";
+        writeBytes(path, std::string("[InternetShortcut]\r\nURL=http://ansi/\r\n") + header +
+                             "\r\nURL=http://+2D3eAA\r\n");
+        EXPECT_EQ(mv::ReadShortcutValues(path).Url, "http://😀") << header;
+    }
 }
 
 // A URL with no CP932 form goes into a CP932 or new file the way Windows writes it.
