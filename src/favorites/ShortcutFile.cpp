@@ -60,26 +60,41 @@ public:
     ShortcutText& operator=(const ShortcutText&) = delete;
 
     std::string value(std::string_view section, std::string_view key, size_t buffer) const {
-        auto v = profile::findValue(text_, section, key, *cp_);
-        if (!v) return {};
-        if (encoding_ == ShortcutEncoding::Utf16) return fromUnicode(*v, buffer);
-        return toProgram(profile::cutToBuffer(*v, buffer, *cp_), *cp_);
+        return shown(profile::findValue(text_, section, key, *cp_), buffer);
+    }
+    // The URL and the comment from one pass over the text, as url() and value() give them.
+    std::pair<std::string, std::string> urlAndComment(size_t buffer) const {
+        auto found = profile::findValues(text_, {{kMain, "URL"}, {"Comment", "Comment"}}, *cp_);
+        std::string comment = shown(std::move(found[1]), buffer);
+        if (auto wide = shadowUrl(buffer)) return {std::move(*wide), std::move(comment)};
+        return {shown(std::move(found[0]), buffer), std::move(comment)};
     }
 
     // Windows' readers take the URL of the Unicode shadow first; one that is not UTF-7 (a
     // hand-edited file) leaves the main section's URL.
     std::string url(size_t buffer) const {
-        // Most files have no shadow; one without ".W" in either case anywhere cannot hold it,
-        // and the search of the whole text for it is spared.
-        const bool mayHoldShadow = text_.find(".W") != std::string_view::npos ||
-                                   text_.find(".w") != std::string_view::npos;
-        if (auto wide =
-                mayHoldShadow ? profile::findValue(text_, kWideShadow, "URL", *cp_) : std::nullopt)
-            if (auto decoded = fromUtf7(*wide)) return fromUnicode(*decoded, buffer);
+        if (auto wide = shadowUrl(buffer)) return std::move(*wide);
         return value(kMain, "URL", buffer);
     }
 
 private:
+    std::optional<std::string> shadowUrl(size_t buffer) const {
+        // Most files have no shadow; one without ".W" in either case anywhere cannot hold it,
+        // and the search of the whole text for it is spared.
+        const bool mayHoldShadow = text_.find(".W") != std::string_view::npos ||
+                                   text_.find(".w") != std::string_view::npos;
+        if (!mayHoldShadow) return std::nullopt;
+        if (auto wide = profile::findValue(text_, kWideShadow, "URL", *cp_))
+            if (auto decoded = fromUtf7(*wide)) return fromUnicode(*decoded, buffer);
+        return std::nullopt;
+    }
+
+    std::string shown(std::optional<std::string> v, size_t buffer) const {
+        if (!v) return {};
+        if (encoding_ == ShortcutEncoding::Utf16) return fromUnicode(*v, buffer);
+        return toProgram(profile::cutToBuffer(*v, buffer, *cp_), *cp_);
+    }
+
     // iconv forgives a base64 run cut off by the end of its input (it drops the bits); a line
     // break behind the value ends the run as any following character would, so a run that
     // was cut short fails to decode.
@@ -279,7 +294,8 @@ ShortcutValues ReadShortcutValues(const std::string& path) {
     const std::optional<std::string> bytes = fileBytes(path);
     if (!bytes) return {{}, {}, false};
     const ShortcutText text(*bytes);
-    return {text.url(profile::kWhole), text.value("Comment", "Comment", profile::kWhole), true};
+    auto [url, comment] = text.urlAndComment(profile::kWhole);
+    return {std::move(url), std::move(comment), true};
 }
 
 void WriteShortcutUrl(const std::string& path, const std::string& url) {

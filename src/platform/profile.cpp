@@ -205,14 +205,52 @@ std::string_view cutToBuffer(std::string_view value, size_t bufferSize, const Co
     return value.substr(0, pos);
 }
 
+namespace {
+
+std::string unquoted(std::string_view v) {
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return std::string(v);
+}
+
+} // namespace
+
 std::optional<std::string> findValue(std::string_view text, std::string_view section,
                                      std::string_view key, const CodePage& cp) {
     const Place place = locate(text, section, key, cp);
     if (!place.keyLine) return std::nullopt;
-    std::string_view v = place.key.value;
-    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-        v = v.substr(1, v.size() - 2);
-    return std::string(v);
+    return unquoted(place.key.value);
+}
+
+std::vector<std::optional<std::string>>
+findValues(std::string_view text, const std::vector<ValueName>& names, const CodePage& cp) {
+    // Each name goes through the states locate() goes through: before its section, inside
+    // the first section of its name, done (its key found, or that section ended).
+    enum State { Before, Inside, Done };
+    std::vector<State> state(names.size(), Before);
+    std::vector<std::optional<std::string>> values(names.size());
+    size_t pos = 0;
+    Line ln{};
+    while (nextLine(text, pos, ln)) {
+        const Parsed p = parse(lineText(text, ln), cp);
+        if (p.kind == Kind::Section) {
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (state[i] == Inside)
+                    state[i] = Done;
+                else if (state[i] == Before && sameName(p.name, trim(names[i].section), cp))
+                    state[i] = Inside;
+            }
+        } else if (p.kind == Kind::Key) {
+            for (size_t i = 0; i < names.size(); ++i) {
+                if (state[i] == Inside && sameName(p.name, trim(names[i].key), cp)) {
+                    values[i] = unquoted(p.value);
+                    state[i] = Done;
+                }
+            }
+        }
+        if (std::all_of(state.begin(), state.end(), [](State st) { return st == Done; })) break;
+    }
+    return values;
 }
 
 std::string readValue(std::string_view text, std::string_view section, std::string_view key,

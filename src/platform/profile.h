@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 namespace mv {
 class CodePage;
@@ -33,6 +34,13 @@ std::string readValue(std::string_view text, std::string_view section, std::stri
 // The same value whole, or nothing when the section or the key is missing.
 std::optional<std::string> findValue(std::string_view text, std::string_view section,
                                      std::string_view key, const CodePage& cp);
+// Several values in one pass over the text, each as findValue gives it.
+struct ValueName {
+    std::string_view section;
+    std::string_view key;
+};
+std::vector<std::optional<std::string>>
+findValues(std::string_view text, const std::vector<ValueName>& names, const CodePage& cp);
 bool hasSection(std::string_view text, std::string_view section, const CodePage& cp);
 
 // INI text with `key` of `section` set to `value`. Line breaks inside `value` become spaces,

@@ -1,7 +1,8 @@
 // The profile text functions in both code pages. Input: a code-page byte, then section, key,
 // value and a second section and key (each a length byte and its bytes), then the INI text.
-// Reading never fails; a written value reads back as written (line breaks as spaces, outer
-// blanks trimmed), and the value of every other key stays what it was.
+// Reading never fails, and one pass for two names agrees with a search for each; a written value
+// reads back as written (line breaks as spaces, outer blanks trimmed), and the value of every other
+// key stays what it was.
 #include "FuzzSupport.h"
 
 #include "platform/codepage.h"
@@ -77,6 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (whole) FUZZ_CHECK(std::string_view(*whole).starts_with(cut), cut);
     FUZZ_CHECK(buffer == 0 ? cut.empty() : cut.size() < buffer, cut);
     (void)mv::profile::hasSection(text, section, cp);
+    // One pass for several names finds what one search per name finds.
+    const auto both = mv::profile::findValues(text, {{section, key}, {section2, key2}}, cp);
+    FUZZ_CHECK(both.size() == 2 && both[0] == whole &&
+                   both[1] == findValue(text, section2, key2, cp),
+               "findValues differs from findValue");
 
     if (!usableName(section, ']', cp) || !usableName(key, '=', cp) || key.front() == ';' ||
         key.front() == '[' || trim(key).front() == ';' || trim(key).front() == '[')
