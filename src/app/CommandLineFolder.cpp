@@ -10,6 +10,9 @@ namespace {
 void printUsage(const QString& problem) {
     if (!problem.isEmpty()) std::fprintf(stderr, "markvane: %s\n", qPrintable(problem));
     std::fprintf(stderr, "usage: markvane [FOLDER]\n"
+                         "       markvane --open FILE.url...\n"
+                         "       markvane --check-links FOLDER [--json]\n"
+                         "       markvane --version\n"
                          "  FOLDER  the favorites folder for this run (the saved one is kept)\n");
 }
 

@@ -388,13 +388,18 @@ int TStringGrid::TextWidth(std::string_view bytes, const QFont& font) {
 bool TStringGrid::TextFitsWithin(std::string_view bytes, int width) const {
     if (bytes.empty()) return width >= 0;
     if (!widthBound_ || widthBound_->Font() != font()) widthBound_.emplace(font());
-    if (&CodePage::active() == &CodePage::utf8()) {
+    // UTF-8 bytes are bounded without making a string of them; the string is made only for
+    // the few texts that must be measured.
+    const bool utf8 = &CodePage::active() == &CodePage::utf8();
+    if (utf8) {
         if (const std::optional<int> bound = widthBound_->OfUtf8(bytes); bound && *bound <= width)
             return true;
     }
     const QString text = toQt(bytes);
-    if (const std::optional<int> bound = widthBound_->Of(text); bound && *bound <= width)
-        return true;
+    if (!utf8) {
+        if (const std::optional<int> bound = widthBound_->Of(text); bound && *bound <= width)
+            return true;
+    }
     return QFontMetrics(font()).horizontalAdvance(text) <= width;
 }
 
