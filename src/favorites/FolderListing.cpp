@@ -3,7 +3,6 @@
 #include "HiddenAttribute.h"
 #include "ShortcutFile.h"
 #include "platform/error.h"
-#include "platform/fileattr.h"
 
 #include <algorithm>
 #include <atomic>
@@ -16,15 +15,16 @@
 namespace mv {
 
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
-                           uint32_t attributes) {
+                           std::optional<uint32_t> attributes) {
     FavoriteEntry e;
     e.Path = folder + fileName;
     e.SiteName = SiteNameOf(fileName);
-    ShortcutValues values = ReadShortcutValues(e.Path);
+    uint32_t stored = 0;
+    ShortcutValues values = ReadShortcutValues(e.Path, attributes ? nullptr : &stored);
     e.Url = std::move(values.Url);
     e.Comment = std::move(values.Comment);
     e.Readable = values.Readable;
-    e.Hidden = IsHiddenFileAttributes(attributes) ? 1 : 0;
+    e.Hidden = IsHiddenFileAttributes(attributes.value_or(stored)) ? 1 : 0;
     return e;
 }
 
@@ -43,10 +43,7 @@ std::vector<FavoriteEntry> ReadFavorites(const std::vector<FoundFavorite>& found
                 const size_t i = next++;
                 if (i >= found.size()) break;
                 const FoundFavorite& f = found[i];
-                const uint32_t attributes = f.Attributes
-                                                ? *f.Attributes
-                                                : fileattr::getStored(f.Folder + f.FileName, false);
-                entries[i] = ReadFavorite(f.Folder, f.FileName, attributes);
+                entries[i] = ReadFavorite(f.Folder, f.FileName, f.Attributes);
                 done[i] = 1;
                 const size_t n = ++read;
                 if (caller && keepGoing && !keepGoing(n)) stop = true;

@@ -26,9 +26,10 @@ struct FavoriteEntry {
 
 // Reads one favorite: site name from the file name, URL and comment from the file, hidden flag
 // from `attributes` (the file's record as the folder search found it, so the file is not
-// asked again). `folder` ends in "/".
+// asked again) or, without it, from the word stored with the file, read while it is open.
+// `folder` ends in "/".
 FavoriteEntry ReadFavorite(const std::string& folder, const std::string& fileName,
-                           uint32_t attributes);
+                           std::optional<uint32_t> attributes);
 
 // A file the folder search found, not yet read.
 struct FoundFavorite {

@@ -4,11 +4,13 @@
 #include "platform/atomicfile.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
+#include "platform/fileattr.h"
 #include "platform/pathcase.h"
 #include "platform/profile.h"
 
 #include <QByteArrayView>
 
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -118,15 +120,24 @@ private:
 };
 
 // A file's bytes; empty when there is no file, nothing when it exists but cannot be read.
-std::optional<std::string> fileBytes(const std::string& path) {
+// With `stored`, the file's stored attribute word too, asked of the open file.
+std::optional<std::string> fileBytes(const std::string& path, uint32_t* stored = nullptr) {
     std::string bytes;
+    bool opened = false;
+    std::function<void(int)> whileOpen;
+    if (stored)
+        whileOpen = [&opened, stored](int fd) {
+            *stored = fileattr::getStored(fd, false);
+            opened = true;
+        };
     // The path as given first: a listing hands over names straight from the folder, and the
     // case-insensitive lookup costs a call per file that only a missing spelling needs.
-    std::error_code ec = readFile(path, bytes);
+    std::error_code ec = readFile(path, bytes, whileOpen);
     if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory) {
         const std::string resolved = resolvePathCase(path);
-        if (resolved != path) ec = readFile(resolved, bytes);
+        if (resolved != path) ec = readFile(resolved, bytes, whileOpen);
     }
+    if (stored && !opened) *stored = fileattr::getStored(path, false);
     if (!ec) return bytes;
     if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
         return std::string();
@@ -290,8 +301,8 @@ std::string ReadShortcutComment(const std::string& path) {
         .value("Comment", "Comment", kValueBuffer);
 }
 
-ShortcutValues ReadShortcutValues(const std::string& path) {
-    const std::optional<std::string> bytes = fileBytes(path);
+ShortcutValues ReadShortcutValues(const std::string& path, uint32_t* storedAttributes) {
+    const std::optional<std::string> bytes = fileBytes(path, storedAttributes);
     if (!bytes) return {{}, {}, false};
     const ShortcutText text(*bytes);
     auto [url, comment] = text.urlAndComment(profile::kWhole);

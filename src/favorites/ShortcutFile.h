@@ -13,6 +13,7 @@
 // [InternetShortcut.W] in UTF-7, which Windows' own readers take first. The URL is read from
 // .W when it is there, and a write keeps the three in step.
 
+#include <cstdint>
 #include <string>
 
 namespace mv {
@@ -38,7 +39,9 @@ struct ShortcutValues {
 // Both values from one read of the file, whole (not cut at 2047 bytes): the listing shows
 // them and an edit compares against them, so a commit never cuts what was not shown. A
 // listing reads thousands of files, and reading one costs more than parsing its bytes twice.
-ShortcutValues ReadShortcutValues(const std::string& path);
+// With `storedAttributes`, the file's stored attribute word (fileattr::getStored) too, asked
+// of the file while it is open.
+ShortcutValues ReadShortcutValues(const std::string& path, uint32_t* storedAttributes = nullptr);
 
 // Each write reads, changes one key and replaces the file under the file's lock; it creates a
 // missing file. A URL with no form in a CP932 file goes in the Windows way above; a comment

@@ -373,6 +373,11 @@ std::error_code writeFileAtomicallyFrom(const std::string& path, const FileFill&
 }
 
 std::error_code readFile(const std::string& path, std::string& content) {
+    return readFile(path, content, {});
+}
+
+std::error_code readFile(const std::string& path, std::string& content,
+                         const std::function<void(int fd)>& whileOpen) {
     // Without O_NONBLOCK the open of a FIFO waits for a writer for ever; a folder listing that
     // meets one named like a favorite would hang the window.
     Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
@@ -380,6 +385,7 @@ std::error_code readFile(const std::string& path, std::string& content) {
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) return lastError();
     if (!S_ISREG(st.st_mode)) return code(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    if (whileOpen) whileOpen(fd.get());
     // Read straight into the string, sized from the file with a byte to spare: a regular
     // file gives fewer bytes than asked only at its end, so a file that has not grown takes
     // one call. One that filled the buffer may have grown meanwhile and is read on to its end.

@@ -76,5 +76,9 @@ std::error_code copyAll(int from, int to);
 // Whole-file read of a regular file; fails when it cannot be opened or read, or is not a
 // regular file (a FIFO, a device, a folder: EINVAL or EISDIR), which is never waited on.
 std::error_code readFile(const std::string& path, std::string& content);
+// The same, calling `whileOpen` with the open regular file before it is read: what else is
+// wanted of the file is asked through the descriptor, without a second lookup of the path.
+std::error_code readFile(const std::string& path, std::string& content,
+                         const std::function<void(int fd)>& whileOpen);
 
 } // namespace mv

@@ -27,6 +27,19 @@ bool storedWord(const std::string& path, uint32_t& word) {
     return n > 0 && decodeDosAttrib(buf, static_cast<size_t>(n), word);
 }
 
+bool storedWord(int fd, uint32_t& word) {
+    char buf[256];
+    ssize_t n = ::fgetxattr(fd, kXattr, buf, sizeof buf);
+    return n > 0 && decodeDosAttrib(buf, static_cast<size_t>(n), word);
+}
+
+template <typename File> uint32_t storedOf(const File& file, bool isFolder) {
+    uint32_t word = isFolder ? 0 : Archive;
+    uint32_t stored = 0;
+    if (storedWord(file, stored)) word = stored & ~Directory;
+    return isFolder ? word | Directory : word;
+}
+
 // Read-only through the permissions alone.
 bool readOnlyByMode(const std::string& path, const struct stat& st) {
     if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
@@ -82,10 +95,11 @@ uint32_t get(const std::string& path) {
 }
 
 uint32_t getStored(const std::string& path, bool isFolder) {
-    uint32_t word = isFolder ? 0 : Archive;
-    uint32_t stored = 0;
-    if (storedWord(path, stored)) word = stored & ~Directory;
-    return isFolder ? word | Directory : word;
+    return storedOf(path, isFolder);
+}
+
+uint32_t getStored(int fd, bool isFolder) {
+    return storedOf(fd, isFolder);
 }
 
 std::error_code set(const std::string& path, uint32_t attributes) {

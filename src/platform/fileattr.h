@@ -23,6 +23,8 @@ uint32_t get(const std::string& path);
 // The word of an entry whose type is already known (a folder listing's record): the stored
 // bits only, without the read-only of the permissions, in one call instead of three.
 uint32_t getStored(const std::string& path, bool isFolder);
+// The same for a file already open.
+uint32_t getStored(int fd, bool isFolder);
 
 // Sets the word; fails when the file is missing or the attribute cannot be stored
 // (a file system without user extended attributes, another user's file). Read-only goes to

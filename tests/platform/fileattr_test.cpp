@@ -7,8 +7,10 @@
 #include <optional>
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fa = mv::fileattr;
 using mvtest::runUnprivileged;
@@ -77,6 +79,10 @@ TEST(FileAttr, AttributeWordFromModeAndStoredValue) {
         }
         ::chmod(f.c_str(), c.mode);
         EXPECT_EQ(fa::get(f), c.root);
+        // The listing asks the open file; it must see what a lookup by path sees.
+        const int fd = ::open(f.c_str(), O_RDONLY);
+        EXPECT_EQ(fa::getStored(fd, false), fa::getStored(f, false));
+        ::close(fd);
         EXPECT_EQ(fa::isReadOnly(f), (c.root & fa::ReadOnly) != 0);
         EXPECT_EQ(runUnprivileged([&] {
                       if (fa::get(f) != c.nobody) return 1;
