@@ -24,8 +24,11 @@ struct Line {
 // second byte of a double-byte character, so they split lines in every code page.
 bool nextLine(std::string_view text, size_t& pos, Line& line) {
     if (pos >= text.size()) return false;
-    const size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) {
+    // A plain scan: find_first_of asks a two-byte set about every byte, a call each.
+    size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+        ++end;
+    if (end == text.size()) {
         line = {pos, text.size(), text.size()};
     } else {
         size_t next = end + 1;
