@@ -13,6 +13,8 @@
 #include "ui/CheckBoxGrid.h"
 #include "web/shellexec.h"
 
+#include <utility>
+
 namespace mv {
 namespace {
 
@@ -32,7 +34,12 @@ TSelectFolderDialog& SelectFolderDialog1(TForm1& form) {
 
 } // namespace
 
+void TForm1::MakeSecondaryForms() {
+    if (const auto make = std::exchange(makeSecondaryForms_, {})) make();
+}
+
 void TForm1::TB_AddClick() {
+    MakeSecondaryForms();
     if (!frmAdd) return;
     frmAdd->show();
     frmAdd->raise();
@@ -40,6 +47,7 @@ void TForm1::TB_AddClick() {
 }
 
 void TForm1::TB_PropertyClick() {
+    MakeSecondaryForms();
     if (!frmProperty) return;
     const int row = StringGrid1->Row();
     const std::optional<size_t> entry = RowEntry(row);
@@ -68,6 +76,7 @@ void TForm1::TB_ChangeFavoiteDirClick() {
 }
 
 void TForm1::TB_ColClick() {
+    MakeSecondaryForms();
     if (!Form2) return;
     Form2->show();
     Form2->raise();
@@ -86,6 +95,7 @@ void TForm1::TB_FontClick() {
 }
 
 void TForm1::TB_VersionClick() {
+    MakeSecondaryForms();
     if (!frmVersion) return;
     frmVersion->show();
     frmVersion->raise();

@@ -71,4 +71,8 @@ SecondaryForms CreateSecondaryForms(TForm1& form) {
     return {form.frmVersion, form.frmAdd, form.frmProperty, form.Form2};
 }
 
+void CreateSecondaryFormsOnFirstUse(TForm1& form) {
+    form.makeSecondaryForms_ = [&form] { CreateSecondaryForms(form); };
+}
+
 } // namespace mv

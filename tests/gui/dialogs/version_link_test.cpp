@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <vector>
+
 using mvtest::DialogsTest;
 
 namespace {
@@ -49,6 +51,37 @@ TEST_F(VersionTest, WithoutAVersionBlockTheTextsAreEmpty) {
     EXPECT_EQ(placeholders.Label1->text(), QStringLiteral("Markvane"));
     EXPECT_EQ(placeholders.Label2->text(), QStringLiteral("Version: ?"));
     EXPECT_FALSE(placeholders.Image2->pixmap().isNull());
+}
+
+// The secondary windows are windows of their own, not children of the main window.
+template <class T> std::vector<T*> windowsOf() {
+    std::vector<T*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w)) found.push_back(t);
+    return found;
+}
+
+// The program leaves the secondary windows to the first command that shows one of them.
+TEST_F(VersionTest, WindowsLeftForFirstUseAreMadeOnceByTheFirstCommand) {
+    form = std::make_unique<mv::TForm1>(settings);
+    mv::CreateSecondaryFormsOnFirstUse(*form);
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(windowsOf<mv::TfrmVersion>().empty());
+    EXPECT_TRUE(windowsOf<mv::TForm2>().empty());
+    for (int time = 0; time < 2; ++time) {
+        trigger("TB_Version");
+        const auto versions = windowsOf<mv::TfrmVersion>();
+        ASSERT_EQ(versions.size(), 1u);
+        EXPECT_TRUE(versions[0]->isVisible());
+        EXPECT_FALSE(form->isEnabled());
+        versions[0]->close();
+        QApplication::processEvents();
+        EXPECT_TRUE(form->isEnabled());
+    }
+    // The others were made with it.
+    EXPECT_EQ(windowsOf<mv::TForm2>().size(), 1u);
+    EXPECT_EQ(windowsOf<mv::TfrmAdd>().size(), 1u);
 }
 
 TEST_F(VersionTest, DisablesTheMainWindowUntilClosedAnyWay) {
