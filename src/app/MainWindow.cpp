@@ -497,8 +497,10 @@ void TForm1::ShellTreeView1Change() {
         favorites_.Clear();
         found_.clear();
         FindFile1.OnIdle = [pump = ThrottledPump()]() mutable { pump(); };
-        if (!FindFile1.FolderName.empty()) FindFile1.Execute();
-        ReadFoundFiles();
+        if (!TakePrefetchedListing()) {
+            if (!FindFile1.FolderName.empty()) FindFile1.Execute();
+            ReadFoundFiles();
+        }
         ShowListingNotice(FindFile1.FolderName);
         PumpMessages();
         StringGrid1->setColWidths(1, DefaultTextColumnWidth);
@@ -557,6 +559,24 @@ void TForm1::ReadFoundFiles() {
         return !relistWanted_;
     });
     found_ = {};
+    AddReadFavorites(std::move(entries));
+}
+
+bool TForm1::TakePrefetchedListing() {
+    // Read ahead for the first listing alone: whatever it lists, the read is spent.
+    const std::unique_ptr<ListingPrefetch> prefetch = std::move(prefetch_);
+    if (!prefetch || prefetch->Folder() != FindFile1.FolderName) return false;
+    ThrottledPump pump;
+    std::optional<std::vector<FavoriteEntry>> entries = prefetch->Take([&] {
+        pump();
+        return !relistWanted_;
+    });
+    if (!entries) return false;
+    AddReadFavorites(std::move(*entries));
+    return true;
+}
+
+void TForm1::AddReadFavorites(std::vector<FavoriteEntry>&& entries) {
     favorites_.Reserve(entries.size());
     for (FavoriteEntry& e : entries)
         favorites_.Add(std::move(e));

@@ -9,6 +9,7 @@
 #include "favorites/FavoritesList.h"
 #include "favorites/FindFile.h"
 #include "favorites/FolderListing.h"
+#include "favorites/ListingPrefetch.h"
 #include "organize/FileOperation.h"
 #include "web/LinkChecker.h"
 #include "web/UrlProbe.h"
@@ -69,6 +70,11 @@ public:
     // unless another folder is chosen meanwhile, the saved choice is written back unchanged.
     // Call before the window is first shown.
     void OpenForThisRun(const QString& folder) { runFolder_ = folder; }
+    // The first listing takes its favorites from `prefetch` when it lists the same folder and
+    // nothing in it was added, removed or renamed meanwhile. Call before the window is shown.
+    void UseListingPrefetch(std::unique_ptr<ListingPrefetch> prefetch) {
+        prefetch_ = std::move(prefetch);
+    }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +82,7 @@ protected:
 
 private:
     friend SecondaryForms CreateSecondaryForms(TForm1& form);
+    friend void CreateSecondaryFormsOnFirstUse(TForm1& form);
 
     // Runs a handler; an error it raises ends it and is shown in the error box.
     void Guarded(const std::function<void()>& handler);
@@ -192,6 +199,9 @@ private:
     void AddFoundFile(const std::string& fileName, const std::string& path);
     // Reads the files found into the favorites list, keeping the window answering.
     void ReadFoundFiles();
+    // Puts the favorites read ahead into the list; false when there are none for this folder.
+    bool TakePrefetchedListing();
+    void AddReadFavorites(std::vector<FavoriteEntry>&& entries);
     void ShowListingProgress(int percent);
     // Puts a favorite's values into its row, or every favorite's into theirs.
     void ShowEntry(size_t index);
@@ -247,6 +257,9 @@ private:
     TfrmAdd* frmAdd = nullptr;
     TfrmProperty* frmProperty = nullptr;
     TForm2* Form2 = nullptr;
+    // Makes them when they were left for the first command that shows one.
+    std::function<void()> makeSecondaryForms_;
+    void MakeSecondaryForms();
 
     FavoritesList favorites_;
     bool ListingEnabled = false;
@@ -261,7 +274,8 @@ private:
     bool shown_ = false;
     bool listing_ = false;
     bool relistWanted_ = false;
-    std::vector<FoundFavorite> found_; // the listing's files, found but not yet read
+    std::vector<FoundFavorite> found_;          // the listing's files, found but not yet read
+    std::unique_ptr<ListingPrefetch> prefetch_; // for the first listing only
     bool committing_ = false;
     // The window is writing the model's values into cells: nothing of that is typed.
     bool showingEntries_ = false;

@@ -1,11 +1,17 @@
+#include "favorites/FindFile.h"
 #include "favorites/FolderListing.h"
+#include "favorites/ListingPrefetch.h"
 #include "platform/codepage.h"
 #include "platform/fileattr.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -67,3 +73,60 @@ TEST_F(ReadFavoritesTest, AFileGoneBeforeItsReadReadsEmptyAndTheOthersAreRead) {
 }
 
 } // namespace
+
+// The first listing's read-ahead: used only while the folder's entries are as they were.
+class ListingPrefetchTest : public ReadFavoritesTest {
+protected:
+    // The folder as if last changed a minute ago; a folder changed just now is not read ahead.
+    void settle() {
+        const timespec past[2] = {{::time(nullptr) - 60, 0}, {::time(nullptr) - 60, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, dir.path().c_str(), past, 0), 0);
+    }
+};
+
+TEST_F(ListingPrefetchTest, GivesWhatTheListingWouldReadOnceAndNothingForAChangedFolder) {
+    if (mv::fileattr::set(dir / "サイト3.url", mv::fileattr::Archive | mv::fileattr::Hidden)) {
+        GTEST_SKIP() << "no user extended attributes here";
+    }
+    settle();
+    {
+        mv::ListingPrefetch prefetch(dir.path());
+        const auto entries = prefetch.Take({});
+        ASSERT_TRUE(entries);
+        // The folder search's order, which is the file system's, not the order written.
+        mv::TFindFile find;
+        find.IsFindSub = false;
+        find.FolderName = dir.path();
+        find.FileMask = {"*.url"};
+        std::vector<mv::FoundFavorite> listed;
+        find.OnFind = [&](const std::string& name, const std::string& path, const mv::TSearchRec&,
+                          bool&) {
+            listed.push_back({path, name, std::nullopt});
+        };
+        find.Execute();
+        const auto expected = mv::ReadFavorites(listed, {});
+        ASSERT_EQ(entries->size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ((*entries)[i].Path, expected[i].Path);
+            EXPECT_EQ((*entries)[i].Url, expected[i].Url);
+            EXPECT_EQ((*entries)[i].Hidden, expected[i].Hidden);
+        }
+        EXPECT_FALSE(prefetch.Take({})) << "a second listing reads for itself";
+    }
+    for (const char* change : {"add", "remove", "rename"}) {
+        SCOPED_TRACE(change);
+        settle();
+        mv::ListingPrefetch prefetch(dir.path());
+        if (std::string(change) == "add")
+            mvtest::writeBytes(dir / "new.url", "[InternetShortcut]\r\nURL=x\r\n");
+        else if (std::string(change) == "remove")
+            std::filesystem::remove(dir / "サイト1.url");
+        else
+            std::filesystem::rename(dir / "サイト2.url", dir / "改名.url");
+        EXPECT_FALSE(prefetch.Take({}));
+    }
+    // Changed just now: not read ahead at all.
+    mv::ListingPrefetch recent(dir.path());
+    EXPECT_FALSE(recent.Take({}));
+    EXPECT_FALSE(mv::ListingPrefetch(dir / "missing").Take({}));
+}

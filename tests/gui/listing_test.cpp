@@ -1,11 +1,16 @@
 #include "MainWindowFixture.h"
 
+#include "favorites/ListingPrefetch.h"
 #include "platform/fileattr.h"
 
 #include <QImage>
 #include <QMenu>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using mvtest::MainWindowTest;
 
@@ -199,4 +204,32 @@ TEST_F(MainWindowTest, EasyViewDropsCaptionsAndFillsHints) {
     // A hint that was given stays what it was.
     EXPECT_EQ(form->Action("TB_End")->property("hint").toString(),
               QStringLiteral("Markvaneを終了します"));
+}
+
+// The start reads the favorites folder ahead; the first listing takes that read only while the
+// folder holds the same entries, and only for the folder it lists.
+TEST_F(MainWindowTest, FirstListingReadsForItselfWhenTheReadAheadIsNotOfItsFolderAsItIs) {
+    writeFavorite("a.url", "http://a/");
+    std::filesystem::create_directories(favorites + "/sub");
+    writeFavorite("sub/inner.url", "http://inner/");
+    for (const std::string& folder : {favorites, favorites + "/sub"}) {
+        const timespec past[2] = {{::time(nullptr) - 60, 0}, {::time(nullptr) - 60, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, folder.c_str(), past, 0), 0);
+    }
+
+    form = std::make_unique<mv::TForm1>(settings);
+    form->UseListingPrefetch(std::make_unique<mv::ListingPrefetch>(favorites));
+    writeFavorite("b.url", "http://b/");
+    form->show();
+    QApplication::processEvents();
+    ASSERT_EQ(grid().RowCount(), 3);
+
+    form = std::make_unique<mv::TForm1>(settings);
+    form->UseListingPrefetch(std::make_unique<mv::ListingPrefetch>(favorites + "/sub"));
+    form->show();
+    QApplication::processEvents();
+    EXPECT_EQ(grid().RowCount(), 3);
+    select(favorites + "/sub");
+    ASSERT_EQ(grid().RowCount(), 2);
+    EXPECT_EQ(cell(1, 1), "inner");
 }
