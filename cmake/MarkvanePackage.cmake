@@ -58,12 +58,13 @@ set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/markvane/markvane)
 # Libraries come from the binaries; what they load at run time is named here: Qt's window
-# system plugins (no window without them), the SVG plugins (the icons are SVG) and a font with
-# Japanese glyphs (the whole interface is Japanese). The icon theme, the URL opener and Qt's
+# system plugins (no window without them), the SVG plugins (the icons are SVG), libcurl (opened
+# at the first web request, so the binary does not name it) and a font with Japanese glyphs
+# (the whole interface is Japanese). The icon theme, the URL opener and Qt's
 # Japanese translations (its own dialogs and buttons) only improve the window.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, libqt6svg6, fonts-ipafont-gothic | fonts-noto-cjk")
+    "qt6-qpa-plugins, libqt6svg6, libcurl4, fonts-ipafont-gothic | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "breeze-icon-theme, xdg-utils, qt6-translations-l10n")
 # CPack gives every package with a shared object under /usr/lib/*/ maintainer scripts that run
 # ldconfig; ours is private (loaded by path), so the package needs no scripts at all. Naming
