@@ -61,6 +61,8 @@ int runOne(int count, char* argv0, int reportFd) {
     for (const auto& p : paths)
         bytes += mv::ReadShortcutValues(p).Url.size();
     const double readMs = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    // The benchmark's own list of paths is no part of the program's peak memory.
+    std::vector<std::string>().swap(paths);
 
     // The window lists the favorites folder when it is first shown.
     t0 = Clock::now();
