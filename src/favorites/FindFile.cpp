@@ -4,7 +4,9 @@
 #include "platform/codepage.h"
 #include "platform/fileattr.h"
 
+#include <algorithm>
 #include <ctime>
+#include <optional>
 
 namespace mv {
 namespace {
@@ -38,6 +40,32 @@ void splitAtLastDot(std::string_view s, std::string_view& name, std::string_view
         name = s.substr(0, dot);
         ext = s.substr(dot + 1);
     }
+}
+
+char upperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
+// "*.ext" with an extension of ASCII letters and digits, the mask of every listing, decided by
+// a look at the name's end; nothing when that look may differ from the match by characters.
+// It cannot where every "." byte starts a character and no letter after it is a trail byte:
+// in UTF-8, or in a name of ASCII bytes only (in CP932 a lead byte would take the "." in).
+std::optional<bool> matchPlainExtension(std::string_view name, std::string_view mask) {
+    if (mask.size() < 3 || mask[0] != '*' || mask[1] != '.') return std::nullopt;
+    const std::string_view ext = mask.substr(2);
+    for (const char c : ext)
+        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+            return std::nullopt;
+    if (&CodePage::active() != &CodePage::utf8() &&
+        !std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::nullopt;
+    // A name part before the dot, the dot, the extension.
+    if (name.size() < ext.size() + 2) return false;
+    const size_t dot = name.size() - ext.size() - 1;
+    if (name[dot] != '.') return false;
+    for (size_t i = 0; i < ext.size(); ++i)
+        if (upperAscii(name[dot + 1 + i]) != upperAscii(ext[i])) return false;
+    return true;
 }
 
 // Local time broken down from Unix seconds.
@@ -151,6 +179,11 @@ bool TFindFile::MatchesAnyMask(std::string_view name) const {
 }
 
 bool MatchMask(std::string_view name, std::string_view mask) {
+    if (const std::optional<bool> match = matchPlainExtension(name, mask)) return *match;
+    return MatchMaskByCharacters(name, mask);
+}
+
+bool MatchMaskByCharacters(std::string_view name, std::string_view mask) {
     const std::string upName = upperSingleBytes(name), upMask = upperSingleBytes(mask);
     std::string_view nName, nExt, mName, mExt;
     splitAtLastDot(upName, nName, nExt);

@@ -61,7 +61,13 @@ private:
     bool CancelFlag_ = false;
 };
 
+// Windows' mask rules: case-insensitive for ASCII letters, name and extension matched apart
+// at the last "." (a name without one is all name); "*" and "*.*" match every name whose part
+// before that "." is not empty.
 bool MatchMask(std::string_view name, std::string_view mask);
+// The same, character by character whatever the mask (MatchMask looks at the name's end alone
+// for a plain "*.ext" where that gives the same answer).
+bool MatchMaskByCharacters(std::string_view name, std::string_view mask);
 bool MatchWild(std::string_view subject, std::string_view pattern);
 bool MatchWildReverse(std::string_view subject, std::string_view pattern);
 

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+
+#include <string>
 #include <sys/stat.h>
 #include <utime.h>
+#include <vector>
 
 using mv::TFindFile;
 
@@ -69,6 +72,46 @@ TEST(MatchMask, MultiByteNames) {
     // 表 is 95 5C; upper-casing must not touch trail bytes such as 0x61 ("a") in ア (83 41).
     EXPECT_TRUE(mv::MatchMask("\x83\x61.url", "\x83\x61.URL"));
     EXPECT_FALSE(mv::MatchMask("\x83\x61.url", "\x83\x41.URL"));
+    mv::CodePage::setActiveForTesting(nullptr);
+}
+
+// A plain "*.ext" is decided by the name's end; it must answer as the character-wise match
+// does, broken names and CP932 lead bytes before the dot included.
+TEST(MatchMask, PlainExtensionShortcutAnswersAsTheCharacterWiseMatch) {
+    const std::vector<std::string> names = {"a.url",
+                                            "A.URL",
+                                            "a.Url",
+                                            ".url",
+                                            "..url",
+                                            "url",
+                                            "a.urlx",
+                                            "a.ur",
+                                            "a.url.",
+                                            "a.b.url",
+                                            "日本語.url",
+                                            "日本語.URL",
+                                            "\x82.url",
+                                            "\x82\x82.url",
+                                            "\x83\x61.url",
+                                            "\x95\x5C.url",
+                                            "\xE3\x81.url",
+                                            "\xC3.url",
+                                            "a.\x82rl",
+                                            "a. url",
+                                            "",
+                                            ".",
+                                            "a.URL\x82",
+                                            "x.u\xE3\x81"};
+    const std::vector<std::string> masks = {"*.url", "*.URL", "*.txt", "*.u1",   "*.",
+                                            "*.*",   "*",     "*.u?l", "a*.url", "*.ur*"};
+    for (const mv::CodePage* cp : {&mv::CodePage::utf8(), &mv::CodePage::cp932()}) {
+        mv::CodePage::setActiveForTesting(cp);
+        for (const std::string& name : names)
+            for (const std::string& mask : masks) {
+                EXPECT_EQ(mv::MatchMask(name, mask), mv::MatchMaskByCharacters(name, mask))
+                    << (cp == &mv::CodePage::utf8() ? "UTF-8 " : "CP932 ") << name << " / " << mask;
+            }
+    }
     mv::CodePage::setActiveForTesting(nullptr);
 }
 
