@@ -1,10 +1,12 @@
 #pragma once
 // Start-up benchmarks: prints the monotonic time of a window's first paint on standard output
-// and ends the process there.
+// and ends the process there; and the empty window the start-up is compared with.
 
+#include <QApplication>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
+#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -30,3 +32,14 @@ public:
         return false;
     }
 };
+
+// The peer's whole program: one empty window, ended at its first paint.
+inline int ShowEmptyWindow(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.resize(640, 480);
+    FirstPaint watch;
+    window.installEventFilter(&watch);
+    window.show();
+    return app.exec();
+}

@@ -14,7 +14,6 @@
 #include "platform/favoritesfolder.h"
 
 #include <QApplication>
-#include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -67,13 +66,7 @@ int runListing(int argc, char** argv) {
 // The same empty window in this program, which loads the application's libraries: what they
 // add to a start before any of its code runs.
 int runMinimal(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.resize(640, 480);
-    FirstPaint watch;
-    window.installEventFilter(&watch);
-    window.show();
-    return app.exec();
+    return ShowEmptyWindow(argc, argv);
 }
 
 // Runs `program` with `mode` and returns the number it prints, and when it was spawned.

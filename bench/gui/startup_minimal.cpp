@@ -3,15 +3,6 @@
 
 #include "FirstPaint.h"
 
-#include <QApplication>
-#include <QWidget>
-
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.resize(640, 480);
-    FirstPaint watch;
-    window.installEventFilter(&watch);
-    window.show();
-    return app.exec();
+    return ShowEmptyWindow(argc, argv);
 }
