@@ -1,9 +1,10 @@
 #include "web/LinkChecker.h"
 
+#include "web/CurlOptions.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <climits>
 #include <deque>
 #include <map>
 #include <memory>
@@ -13,18 +14,6 @@ namespace mv {
 namespace {
 
 constexpr char kUserAgent[] = "Markvane link check";
-constexpr char kAllowedProtocols[] = "http,https";
-constexpr long kMaxRedirects = 20;
-
-bool curlReady() {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
-
-long clampMs(std::chrono::milliseconds value) {
-    return static_cast<long>(
-        std::clamp<std::chrono::milliseconds::rep>(value.count(), 1, LONG_MAX));
-}
 
 char lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
@@ -111,29 +100,19 @@ size_t onBody(char*, size_t size, size_t count, void* user) noexcept {
 }
 
 bool configure(Transfer& t, curl_slist* headers, const UrlProbeTimeouts& timeouts) {
-    bool ok = true;
+    bool ok = SetCommonCurlOptions(t.easy, kUserAgent, headers, timeouts);
     const auto set = [&](CURLoption option, auto value) {
         ok = ok && curl_easy_setopt(t.easy, option, value) == CURLE_OK;
     };
     set(CURLOPT_URL, t.url.c_str());
-    set(CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
-    set(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
-    set(CURLOPT_FOLLOWLOCATION, 1L);
-    set(CURLOPT_MAXREDIRS, kMaxRedirects);
     if (t.usingGet)
         set(CURLOPT_HTTPGET, 1L);
     else
         set(CURLOPT_NOBODY, 1L);
-    set(CURLOPT_USERAGENT, kUserAgent);
-    set(CURLOPT_HTTPHEADER, headers);
-    set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     set(CURLOPT_HEADERFUNCTION, &onHeader);
     set(CURLOPT_HEADERDATA, static_cast<void*>(&t));
     set(CURLOPT_WRITEFUNCTION, &onBody);
     set(CURLOPT_WRITEDATA, static_cast<void*>(&t));
-    set(CURLOPT_NOSIGNAL, 1L);
-    set(CURLOPT_CONNECTTIMEOUT_MS, clampMs(timeouts.connect));
-    set(CURLOPT_TIMEOUT_MS, clampMs(timeouts.total));
     set(CURLOPT_PRIVATE, static_cast<void*>(&t));
     return ok;
 }
@@ -209,7 +188,7 @@ void LinkChecker::Cancel() {
 std::vector<LinkResult> LinkChecker::Check(const std::vector<std::string>& urls,
                                            const ResultHandler& onResult) {
     std::vector<LinkResult> results(urls.size());
-    if (urls.empty() || cancelled_ || !curlReady()) return results;
+    if (urls.empty() || cancelled_ || !CurlReady()) return results;
 
     const std::unique_ptr<curl_slist, ListDeleter> headers(
         curl_slist_append(nullptr, "Cache-Control: no-cache"));

@@ -1,26 +1,17 @@
 #include "web/UrlProbe.h"
 
+#include "web/CurlOptions.h"
 #include "web/ProbeAbort.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 
 namespace mv {
 namespace {
 
 constexpr char kUserAgent[] = "Checking URL Test";
-constexpr char kAllowedProtocols[] = "http,https";
-// Browsers give up after about 20 hops; a loop ends there instead of at the overall time-out.
-constexpr long kMaxRedirects = 20;
-
-// curl_global_init is not thread-safe; a function-local static runs it exactly once.
-bool curlReady() {
-    static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    return ready;
-}
 
 struct EasyDeleter {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
@@ -133,38 +124,17 @@ size_t bodyCallback(char*, size_t size, size_t count, void* user) noexcept {
     return 0;
 }
 
-long clampMs(std::chrono::milliseconds value) {
-    // curl takes 0 as "no limit": never let a small or negative value lift the bound.
-    return static_cast<long>(
-        std::clamp<std::chrono::milliseconds::rep>(value.count(), 1, LONG_MAX));
-}
-
 bool configure(CURL* curl, Transfer& transfer, curl_slist* headers,
                const UrlProbeTimeouts& timeouts) {
-    bool ok = true;
+    bool ok = SetCommonCurlOptions(curl, kUserAgent, headers, timeouts);
     const auto set = [&](CURLoption option, auto value) {
         ok = ok && curl_easy_setopt(curl, option, value) == CURLE_OK;
     };
-    // A libcurl that cannot restrict protocols (older than 7.85) must not probe at all, or a
-    // file: or other URL would be read.
-    set(CURLOPT_PROTOCOLS_STR, kAllowedProtocols);
-    set(CURLOPT_REDIR_PROTOCOLS_STR, kAllowedProtocols);
-    set(CURLOPT_FOLLOWLOCATION, 1L);
-    set(CURLOPT_MAXREDIRS, kMaxRedirects);
     set(CURLOPT_HTTPGET, 1L);
-    set(CURLOPT_USERAGENT, kUserAgent);
-    set(CURLOPT_HTTPHEADER, headers);
-    // A proxy tunnel's own "200 Connection established" is not the server's answer.
-    set(CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     set(CURLOPT_HEADERFUNCTION, &headerCallback);
     set(CURLOPT_HEADERDATA, static_cast<void*>(&transfer));
     set(CURLOPT_WRITEFUNCTION, &bodyCallback);
     set(CURLOPT_WRITEDATA, static_cast<void*>(&transfer));
-    // Signals for time-outs are process-wide and unsafe with threads; the threaded resolver
-    // honours the time-outs without them.
-    set(CURLOPT_NOSIGNAL, 1L);
-    set(CURLOPT_CONNECTTIMEOUT_MS, clampMs(timeouts.connect));
-    set(CURLOPT_TIMEOUT_MS, clampMs(timeouts.total));
     return ok;
 }
 
@@ -205,7 +175,7 @@ CURLcode perform(CURL* curl, ProbeAbort* abort) {
 
 void ProbeUrl(std::string_view url, UrlProbeResult& result, const UrlProbeTimeouts& timeouts) {
     result = UrlProbeResult{};
-    if (!curlReady()) return;
+    if (!CurlReady()) return;
 
     // The list must outlive the handle that points to it: declared first, released last.
     // Appending to a list keeps its head, so one owner covers both lines.
