@@ -1,6 +1,7 @@
 #include "web/LinkChecker.h"
 
 #include "web/CurlOptions.h"
+#include "web/StatusLine.h"
 
 #include <curl/curl.h>
 
@@ -17,18 +18,6 @@ constexpr char kUserAgent[] = "Markvane link check";
 
 char lower(char c) {
     return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
-
-// "HTTP/1.1 200 OK" -> 200; 0 when the line holds no status code.
-int statusOf(std::string_view line) {
-    const auto space = line.find(' ');
-    if (space == std::string_view::npos || line.size() < space + 4) return 0;
-    int code = 0;
-    for (size_t i = space + 1; i < space + 4; ++i) {
-        if (line[i] < '0' || line[i] > '9') return 0;
-        code = code * 10 + (line[i] - '0');
-    }
-    return code >= 100 ? code : 0;
 }
 
 // "scheme://host:port" in lower case, with the default port filled in; empty when the URL is
@@ -79,7 +68,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) noexcept {
     auto* t = static_cast<Transfer*>(user);
     const std::string_view line(data, size * count);
     if (line.starts_with("HTTP/")) {
-        const int status = statusOf(line);
+        const int status = StatusCodeOf(line);
         if (status == 0) return 0; // no HTTP answer; ends the transfer as failed
         try {
             t->startResponse(status);

@@ -2,6 +2,7 @@
 
 #include "web/CurlOptions.h"
 #include "web/ProbeAbort.h"
+#include "web/StatusLine.h"
 
 #include <curl/curl.h>
 
@@ -42,22 +43,6 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     });
 }
 
-// "HTTP/1.1 200 OK" -> 200; 0 when the line holds no three-digit code.
-int parseStatusCode(std::string_view line) {
-    const auto space = line.find(' ');
-    if (space == std::string_view::npos) return 0;
-    std::string_view rest = line.substr(space);
-    while (!rest.empty() && rest.front() == ' ')
-        rest.remove_prefix(1);
-    if (rest.size() < 3 || (rest.size() > 3 && rest[3] != ' ')) return 0;
-    int code = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (rest[i] < '0' || rest[i] > '9') return 0;
-        code = code * 10 + (rest[i] - '0');
-    }
-    return code >= 100 ? code : 0;
-}
-
 // What one transfer has seen of the latest response. curl reports the headers of every response
 // of a redirect chain (and of 1xx interim responses), so a status line starts afresh: a header
 // of an earlier response must never be taken for one of the final response.
@@ -81,7 +66,7 @@ struct Transfer {
         if (line.starts_with("HTTP/")) {
             *this = Transfer{};
             inHeaderBlock = true;
-            status = parseStatusCode(trim(line));
+            status = StatusCodeOf(trim(line));
             return;
         }
         if (!inHeaderBlock) return; // trailers after a body are not response headers

@@ -2,6 +2,7 @@
 
 #include "web/LinkChecker.h"
 #include "LoopbackHttpServer.h"
+#include "web/StatusLine.h"
 
 #include <gtest/gtest.h>
 
@@ -194,3 +195,16 @@ TEST_F(LinkCheckerTest, CancelStopsEveryTransferAtOnce) {
 
 } // namespace
 } // namespace mv
+
+// The probe and the link checker read a status line alike, whether it comes with its line end
+// or without.
+TEST(StatusLine, CodeIsThreeDigitsStandingAlone) {
+    EXPECT_EQ(mv::StatusCodeOf("HTTP/1.1 200 OK\r\n"), 200);
+    EXPECT_EQ(mv::StatusCodeOf("HTTP/1.1 404\r\n"), 404);
+    EXPECT_EQ(mv::StatusCodeOf("HTTP/2 301"), 301);
+    EXPECT_EQ(mv::StatusCodeOf("HTTP/1.1  503 Busy"), 503);
+    for (const char* broken : {"HTTP/1.1 2000 OK", "HTTP/1.1 20", "HTTP/1.1 099 Low", "HTTP/1.1",
+                               "HTTP/1.1 2x0 OK", ""}) {
+        EXPECT_EQ(mv::StatusCodeOf(broken), 0) << broken;
+    }
+}
