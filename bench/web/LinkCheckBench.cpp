@@ -5,11 +5,8 @@
 // Run by hand: ./bench/web_link_check_bench [skip-linkchecker]
 
 #include "LoopbackHttpServer.h"
+#include "RunTool.h"
 #include "web/LinkChecker.h"
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -20,8 +17,6 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -31,20 +26,7 @@ constexpr auto kDelay = std::chrono::milliseconds(200);
 
 // Runs argv[0] found on PATH with its output discarded; false when it could not be started.
 bool run(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&quiet);
-    if (spawned != 0) return false;
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status);
+    return RunTool(args, true).has_value();
 }
 
 std::vector<std::string> links(const LoopbackHttpServer& server, int count, int hosts) {

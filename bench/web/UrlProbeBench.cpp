@@ -4,15 +4,12 @@
 // process for all URLs).
 
 #include "LoopbackHttpServer.h"
+#include "RunTool.h"
 #include "web/ProbeRunner.h"
 #include "web/UrlProbe.h"
 
 #include <QCoreApplication>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,8 +19,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -32,19 +27,7 @@ constexpr int kRounds = 5;
 
 // Runs argv[0] found on PATH with its standard output discarded; true when it exits with 0.
 bool run(const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&quiet);
-    if (spawned != 0) return false;
-    int status = 0;
-    return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return RunTool(args, false) == 0;
 }
 
 struct Timing {
