@@ -3,6 +3,7 @@
 // A Firefox export is imported into a sample favorites folder with the real message boxes;
 // the screen is grabbed while the summary is up.
 
+#include "../ScreenshotSupport.h"
 #include "app/AppSetup.h"
 #include "app/MainWindow.h"
 #include "app/QtDialogs.h"
@@ -23,12 +24,9 @@
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QThread::msleep(10);
-    }
-}
+using mvshot::saveShot;
+using mvshot::settle;
+using mvshot::writeFavorite;
 
 // The real message boxes; the file to import is given instead of asked for.
 class ShotDialogs final : public mv::Dialogs {
@@ -56,13 +54,7 @@ private:
         if (!box) return;
         const QRect area =
             main ? main->frameGeometry().united(box->frameGeometry()) : box->frameGeometry();
-        const QPixmap shot =
-            box->screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-        const QString path = out_ + QStringLiteral("/import-summary.png");
-        if (shot.save(path))
-            std::printf("%s\n", qPrintable(path));
-        else
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        saveShot(box->screen(), area, out_ + QStringLiteral("/import-summary.png"));
         box->accept();
     }
 
@@ -70,11 +62,6 @@ private:
     QString file_;
     QString out_;
 };
-
-void writeFavorite(const QString& path, const QByteArray& url) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly)) f.write("[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
 
 } // namespace
 

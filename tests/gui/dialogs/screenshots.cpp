@@ -2,6 +2,7 @@
 //   xvfb-run -s "-screen 0 1024x768x24" build/tests/dialog_screenshots docs
 // Each window is shown over a sample favorites folder and grabbed from the X server.
 
+#include "../ScreenshotSupport.h"
 #include "app/AppSetup.h"
 #include "app/MainWindow.h"
 #include "app/SecondaryWindows.h"
@@ -30,31 +31,16 @@
 
 namespace {
 
-QString gOut;
+using mvshot::saveShot;
+using mvshot::settle;
+using mvshot::writeFavorite;
 
-void settle() {
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QThread::msleep(10);
-    }
-}
+QString gOut;
 
 void shoot(QWidget* window, const char* name) {
     settle();
-    const QRect frame = window->frameGeometry();
-    const QPixmap shot =
-        window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const QString path = gOut + QLatin1Char('/') + QString::fromLatin1(name);
-    if (!shot.save(path))
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else
-        std::printf("%s\n", qPrintable(path));
-}
-
-void writeFavorite(const QString& path, const QByteArray& url, const QByteArray& comment) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return;
-    f.write("[InternetShortcut]\r\nURL=" + url + "\r\n[Comment]\r\nComment=" + comment + "\r\n");
+    saveShot(window->screen(), window->frameGeometry(),
+             gOut + QLatin1Char('/') + QString::fromLatin1(name));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 //   xvfb-run -s "-screen 0 1024x768x24" build/tests/search_screenshot docs
 // The window is shown over a sample favorites folder and grabbed from the X server.
 
+#include "../ScreenshotSupport.h"
 #include "app/AppSetup.h"
 #include "app/MainWindow.h"
 #include "app/SearchIndexKeeper.h"
@@ -21,19 +22,9 @@
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents();
-        QThread::msleep(10);
-    }
-}
-
-void writeFavorite(const QString& path, const QByteArray& url, const QByteArray& comment) {
-    QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) return;
-    f.write("[InternetShortcut]\r\nURL=" + url + "\r\n[Comment]\r\nComment=" + comment + "\r\n");
-}
+using mvshot::saveShot;
+using mvshot::settle;
+using mvshot::writeFavorite;
 
 } // namespace
 
@@ -60,14 +51,15 @@ int main(int argc, char** argv) {
     mv::TForm1 form(dir.path().toStdString() + "/markvane.ini");
     form.show();
     settle();
-    auto* keeper = form.findChild<mv::SearchIndexKeeper*>();
-    while (!keeper->Index())
-        settle();
     form.Tree()->expandAll();
-    // "ニュース" typed as katakana finds the hiragana and half-width forms too.
+    // "ニュース" typed as katakana finds the hiragana and half-width forms too. Typing starts
+    // the read of the index, which the search waits for.
     auto* box = form.findChild<QLineEdit*>(QStringLiteral("SearchBox"));
     box->setFocus();
     box->setText(QStringLiteral("ニュース"));
+    auto* keeper = form.findChild<mv::SearchIndexKeeper*>();
+    while (!keeper->Index())
+        settle();
     settle();
     mv::TMOStringGrid& grid = *form.Grid();
     for (int r = 1; r < grid.RowCount(); ++r)
@@ -75,14 +67,6 @@ int main(int argc, char** argv) {
     box->setFocus();
     settle();
 
-    const QRect frame = form.frameGeometry();
-    const QPixmap shot =
-        form.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    const QString path = out + QStringLiteral("/search.png");
-    if (!shot.save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return 1;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return 0;
+    return saveShot(form.screen(), form.frameGeometry(), out + QStringLiteral("/search.png")) ? 0
+                                                                                              : 1;
 }
